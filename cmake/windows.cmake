@@ -1,0 +1,52 @@
+# The Windows program, its Win32 glue and the Wine test tier.
+
+
+set(TALLYVIEW_WIN_LIBS
+    comctl32 ole32 uuid shell32 shlwapi setupapi psapi winmm advapi32 gdi32 user32 kernel32)
+
+# Win32 glue: everything but WinMain, so the Wine tests can drive it.
+add_library(tallyview_win STATIC
+    src/app/app_state_win.cpp
+    src/app/application_win.cpp
+    src/app/terms_win.cpp
+    src/snapshot/sweep_win.cpp
+    src/window/information_window_win.cpp
+    src/window/render_win.cpp
+    src/store/snapshot_store_win.cpp
+)
+target_include_directories(tallyview_win PUBLIC src src/resources)
+target_compile_definitions(tallyview_win PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
+target_compile_options(tallyview_win PRIVATE ${TALLYVIEW_WARNINGS})
+target_link_libraries(tallyview_win PUBLIC tallyview_core ${TALLYVIEW_WIN_LIBS})
+
+set(TALLYVIEW_RC ${CMAKE_SOURCE_DIR}/src/resources/tallyview.rc)
+set_property(SOURCE ${TALLYVIEW_RC} APPEND PROPERTY OBJECT_DEPENDS
+    ${CMAKE_SOURCE_DIR}/src/resources/resource.h
+    ${CMAKE_SOURCE_DIR}/src/resources/tallyview.manifest
+    ${CMAKE_SOURCE_DIR}/src/resources/program.ico
+    ${CMAKE_SOURCE_DIR}/src/resources/row_shade0.ico
+    ${CMAKE_SOURCE_DIR}/src/resources/row_shade1.ico
+    ${CMAKE_SOURCE_DIR}/src/resources/row_changed0.ico
+    ${CMAKE_SOURCE_DIR}/src/resources/row_changed1.ico
+    ${CMAKE_SOURCE_DIR}/src/resources/row_missing.ico
+    ${CMAKE_SOURCE_DIR}/src/resources/donate.bmp)
+
+add_executable(tallyview WIN32 src/app/main_win.cpp ${TALLYVIEW_RC})
+target_compile_options(tallyview PRIVATE ${TALLYVIEW_WARNINGS})
+target_link_libraries(tallyview PRIVATE tallyview_win)
+# Self-contained: no DLL beyond those Windows ships.
+target_link_options(tallyview PRIVATE -static -static-libgcc -static-libstdc++)
+set_target_properties(tallyview PROPERTIES OUTPUT_NAME tallyview)
+
+# GoogleTest from the source Debian installs; threads off, as the tests are
+# single-threaded and Wine runs them in one process.
+set(TALLYVIEW_GTEST_SOURCE /usr/src/googletest CACHE PATH "GoogleTest source for the Wine tests")
+if(EXISTS ${TALLYVIEW_GTEST_SOURCE}/CMakeLists.txt)
+    set(gtest_disable_pthreads ON CACHE BOOL "" FORCE)
+    set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+    set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+    add_subdirectory(${TALLYVIEW_GTEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+    add_subdirectory(tests/wine)
+else()
+    message(STATUS "No GoogleTest source at ${TALLYVIEW_GTEST_SOURCE}: Wine tests not built")
+endif()

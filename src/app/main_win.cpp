@@ -1,0 +1,79 @@
+// Start-up of the program: one copy per session, the disclaimer, the icons
+// and the font, then the information window and the message loop.
+
+#include <windows.h>
+#include <commctrl.h>
+#include <objbase.h>
+
+#include "app/app_state_win.h"
+#include "app/application_win.h"
+#include "app/terms_win.h"
+#include "resource.h"
+#include "window/information_window_win.h"
+
+// Releases what start-up created before a failed step.
+static void ReleaseStartupResources()
+{
+    if (appState.rowIconList != NULL) {
+        ImageList_Destroy(appState.rowIconList);
+        appState.rowIconList = NULL;
+    }
+    if (appState.windowIcon != NULL) {
+        DestroyIcon(appState.windowIcon);
+        appState.windowIcon = NULL;
+    }
+    if (appState.measureFont != NULL) {
+        DeleteObject(appState.measureFont);
+        appState.measureFont = NULL;
+    }
+}
+
+static void EndCom()
+{
+    if (appState.comInitialized) {
+        CoUninitialize();
+        appState.comInitialized = 0;
+    }
+}
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
+{
+    InitializeAppState(instance);
+
+    if (!CheckSingleInstance())
+        return 1;
+
+    InitCommonControls();
+    CoInitialize(NULL);
+    appState.comInitialized = 1;
+
+    if (!AcceptTermsOnFirstRun()) {
+        EndCom();
+        return 1;
+    }
+
+    LoadRowIcons();
+    appState.windowIcon = (HICON)LoadImageA(instance, MAKEINTRESOURCEA(IDI_PROGRAM), IMAGE_ICON,
+                                            16, 16, 0);
+
+    if (!CreateMeasureFont()) {
+        ReleaseStartupResources();
+        ShowStartupError("ERROR: could not create font.");
+        EndCom();
+        return 0;
+    }
+
+    HWND window = CreateDialogParamA(instance, MAKEINTRESOURCEA(IDD_INFORMATION), NULL,
+                                     InformationWindowProc, 0);
+    if (window == NULL) {
+        ReleaseStartupResources();
+        ShowStartupError("ERROR: could not create dialog.");
+        EndCom();
+        return 0;
+    }
+
+    appState.mainWindow = window;
+    RunMessageLoop();
+    ShutdownApplication();
+    return 1;
+}

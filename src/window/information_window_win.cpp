@@ -1,0 +1,104 @@
+#include "window/information_window_win.h"
+
+#include <commctrl.h>
+
+#include "app/app_state_win.h"
+#include "app/application_win.h"
+#include "resource.h"
+#include "store/snapshot_store_win.h"
+#include "window/render_win.h"
+
+static void InsertReportColumns(HWND list)
+{
+    LVCOLUMNA column;
+    ZeroMemory(&column, sizeof(column));
+    column.mask = LVCF_WIDTH | LVCF_SUBITEM | LVCF_IMAGE | LVCF_ORDER;
+    column.cx = 50;
+    column.iSubItem = 0;
+    column.iImage = 0;
+    column.iOrder = 0;
+    SendMessageA(list, LVM_INSERTCOLUMNA, 0, (LPARAM)&column);
+
+    ZeroMemory(&column, sizeof(column));
+    column.mask = LVCF_WIDTH | LVCF_SUBITEM | LVCF_ORDER;
+    column.cx = 50;
+    column.iSubItem = 1;
+    column.iOrder = 1;
+    SendMessageA(list, LVM_INSERTCOLUMNA, 1, (LPARAM)&column);
+}
+
+static void OnInformationInit(HWND window)
+{
+    ShowWindow(window, SW_HIDE);
+    SetWindowLongA(window, GWL_EXSTYLE, WS_EX_TOOLWINDOW);
+    SetWindowTextA(window, appState.caption);
+
+    HWND list = GetDlgItem(window, IDC_REPORT_LIST);
+    SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
+    SendMessageA(list, LVM_SETIMAGELIST, LVSIL_SMALL, (LPARAM)appState.rowIconList);
+    InsertReportColumns(list);
+
+    SetTimer(window, kRefreshTimerId, kRefreshPeriodMs, NULL);
+
+    if (appState.dozidodUder) {
+        if (LoadAndCompareSnapshot()) {
+            if (!RenderReport(window, true))
+                PostQuitMessage(0);
+            appState.saveOnExit = 1;
+        } else {
+            // Nothing changed: end without ever showing the window.
+            PostQuitMessage(0);
+        }
+    } else if (!RenderReport(window, true)) {
+        PostQuitMessage(0);
+    }
+
+    SendMessageA(window, WM_SETICON, ICON_SMALL, (LPARAM)appState.windowIcon);
+    SendMessageA(window, WM_SETICON, ICON_BIG, (LPARAM)appState.windowIcon);
+}
+
+static void OnInformationClose(HWND window)
+{
+    KillTimer(window, kRefreshTimerId);
+    PostQuitMessage(0);
+}
+
+static void OpenOptionsDialog(HWND window)
+{
+    // The options dialog is not built yet.
+    SetActiveWindow(window);
+}
+
+INT_PTR CALLBACK InformationWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM)
+{
+    switch (message) {
+    case WM_INITDIALOG:
+        OnInformationInit(window);
+        break;
+    case WM_TIMER:
+        if (!RenderReport(window, false))
+            PostQuitMessage(0);
+        break;
+    case WM_COMMAND:
+        switch (LOWORD(wParam)) {
+        case IDC_OPTIONS_BUTTON:
+            OpenOptionsDialog(window);
+            break;
+        case IDOK:
+            OnInformationClose(window);
+            break;
+        }
+        break;
+    case WM_CLOSE:
+        OnInformationClose(window);
+        break;
+    case WM_QUERYENDSESSION:
+        // Save before the log-off completes; FALSE lets the default
+        // handling agree to it.
+        KillTimer(window, kRefreshTimerId);
+        ShutdownApplication();
+        PostQuitMessage(0);
+        break;
+    }
+    return FALSE;
+}

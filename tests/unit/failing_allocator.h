@@ -1,0 +1,29 @@
+#pragma once
+
+#include <cstddef>
+#include <map>
+
+#include "snapshot/snapshot_report.h"
+
+// A heap for the report that refuses the n-th allocation point (allocation
+// or resize, counted together from 1; 0 refuses none) and keeps account of
+// every block it handed out. New bytes are filled with kFreshByte, so a test
+// sees which bytes the report itself set.
+struct FailingHeap {
+    size_t failAt;
+    size_t calls;          // allocations and resizes asked for
+    size_t refusals;       // of those, refused
+    size_t lastSize;       // size asked for by the latest allocation or resize
+    size_t liveBlocks;
+    size_t liveBytes;
+    size_t badReleases;    // releases of blocks this heap does not hold
+    std::map<void*, size_t> blocks;
+};
+
+const unsigned char kFreshByte = 0xA5;
+
+// Hooks bound to `heap`; `heap` must outlive every block they hand out.
+ReportAllocator FailingAllocator(FailingHeap& heap);
+
+// Size of a live block of `heap`, or 0 when it holds no such block.
+size_t BlockSize(const FailingHeap& heap, const void* block);
