@@ -1,0 +1,20 @@
+# Usage: cmake -DOBJDUMP=<objdump> -DPROGRAM=<exe> -P check_imports.cmake
+# Fails when the program imports a DLL that Windows does not ship itself.
+set(ALLOWED ADVAPI32.dll COMCTL32.dll GDI32.dll KERNEL32.dll msvcrt.dll ole32.dll
+    SETUPAPI.dll SHELL32.dll SHLWAPI.dll USER32.dll WINMM.dll PSAPI.DLL)
+execute_process(COMMAND ${OBJDUMP} -p ${PROGRAM} OUTPUT_VARIABLE dump RESULT_VARIABLE result)
+if(NOT result EQUAL 0)
+    message(FATAL_ERROR "objdump failed on ${PROGRAM}")
+endif()
+string(REGEX MATCHALL "DLL Name: [^\n]+" lines "${dump}")
+string(TOUPPER "${ALLOWED}" allowed_upper)
+foreach(line IN LISTS lines)
+    string(REPLACE "DLL Name: " "" dll "${line}")
+    string(STRIP "${dll}" dll)
+    string(TOUPPER "${dll}" dll_upper)
+    list(FIND allowed_upper "${dll_upper}" found)
+    if(found EQUAL -1)
+        message(FATAL_ERROR "tallyview.exe imports ${dll}, which Windows does not ship")
+    endif()
+    message(STATUS "imports ${dll}")
+endforeach()
