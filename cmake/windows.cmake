@@ -46,7 +46,24 @@ if(EXISTS ${TALLYVIEW_GTEST_SOURCE}/CMakeLists.txt)
     set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
     set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
     add_subdirectory(${TALLYVIEW_GTEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+    # Every Wine test program runs in one prefix inside the build folder.
+    set(WINE_TEST_PREFIX ${CMAKE_BINARY_DIR}/wineprefix)
+    set(WINE_TEST_ENVIRONMENT
+        WINEPREFIX=${WINE_TEST_PREFIX}
+        WINEDEBUG=-all
+        WINEDLLOVERRIDES=mscoree,mshtml=)
+
+    # Creates the Wine prefix once (and switches off the crash dialog, so that a
+    # crash fails a test instead of waiting for a click).
+    add_test(NAME wine_prefix
+        COMMAND ${CMAKE_COMMAND} -DPREFIX=${WINE_TEST_PREFIX} -P ${CMAKE_SOURCE_DIR}/cmake/wine_prefix.cmake)
+    set_tests_properties(wine_prefix PROPERTIES FIXTURES_SETUP wine LABELS wine TIMEOUT 300
+        ENVIRONMENT "${WINE_TEST_ENVIRONMENT}")
+
     add_subdirectory(tests/wine)
+    if(EXISTS ${CMAKE_SOURCE_DIR}/tests/e2e/CMakeLists.txt)
+        add_subdirectory(tests/e2e)
+    endif()
 else()
     message(STATUS "No GoogleTest source at ${TALLYVIEW_GTEST_SOURCE}: Wine tests not built")
 endif()

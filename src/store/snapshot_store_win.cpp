@@ -1,18 +1,180 @@
 #include "store/snapshot_store_win.h"
 
-// The per-computer snapshot file is not built yet: nothing is stored, so
-// every start counts as a changed configuration and nothing is saved.
+#include <windows.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <string>
+
+#include "app/app_state_win.h"
+#include "snapshot/sweep_win.h"
+#include "store/snapshot_file.h"
+
+static const char kShellFoldersKey[] =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+static const char kUnavailableMarker[] = "BLEUGH";
 
 void ReadAppDataFolder()
 {
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, kShellFoldersKey, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return;
+    char buffer[MAX_PATH];
+    DWORD size = sizeof(buffer);
+    DWORD type = 0;
+    LONG result = RegQueryValueExA(key, "AppData", NULL, &type, (BYTE*)buffer, &size);
+    if (result == ERROR_SUCCESS && type == REG_SZ && size > 1 && size <= sizeof(buffer)) {
+        buffer[size - 1] = '\0';
+        strncpy(appState.appDataPath, buffer, sizeof(appState.appDataPath) - 1);
+        appState.appDataPath[sizeof(appState.appDataPath) - 1] = '\0';
+        appState.dataFolderAvailable = 1;
+    } else {
+        // Every user tests the flag first, so this text never reaches a path.
+        strcpy(appState.appDataPath, kUnavailableMarker);
+        appState.dataFolderAvailable = 0;
+    }
+    RegCloseKey(key);
+}
+
+// Reads the computer name and composes the data folder and snapshot paths,
+// creating the folder (its last level only). False when a path would not
+// fit: the folder then counts as unavailable rather than being cut into
+// another path.
+static bool PrepareSnapshotPaths(char* folderPath, char* filePath)
+{
+    DWORD size = 250;
+    GetComputerNameA(appState.computerName, &size);
+    if (!ComposeSnapshotPaths(appState.appDataPath, appState.computerName, folderPath, filePath,
+                              MAX_PATH))
+        return false;
+    CreateDirectoryA(folderPath, NULL);
+    return true;
+}
+
+static uint32_t CurrentTimeSeconds()
+{
+    return (uint32_t)time(NULL);
+}
+
+// Reads the file as a text-mode stream would, into storedText.
+static void ReadSnapshotFile(HANDLE file)
+{
+    SnapshotLoad load;
+    BeginSnapshotLoad(appState.storedText, load);
+    char chunk[16384];
+    DWORD got = 0;
+    while (!load.finished && ReadFile(file, chunk, sizeof(chunk), &got, NULL) && got > 0)
+        FeedSnapshotBytes(chunk, got, load);
+    EndSnapshotLoad(load);
+    appState.storedLineCount = load.lineCount;
+}
+
+// A read-only snapshot cannot be opened for reading and writing, so it counts
+// as none. Tested on the attribute too, so the answer does not depend on the
+// rights of the account (an administrator may open it anyway).
+static bool IsReadOnlyFile(const char* path)
+{
+    DWORD attributes = GetFileAttributesA(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0;
 }
 
 bool LoadAndCompareSnapshot()
 {
     ReadAppDataFolder();
-    return true;
+    if (!appState.dataFolderAvailable)
+        return true;
+    char folderPath[MAX_PATH];
+    char filePath[MAX_PATH];
+    if (!PrepareSnapshotPaths(folderPath, filePath))
+        return true;
+
+    if (IsReadOnlyFile(filePath))
+        return true;
+    HANDLE file = CreateFileA(filePath, GENERIC_READ | GENERIC_WRITE,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, NULL);
+    if (file == INVALID_HANDLE_VALUE)
+        return true;
+    ReadSnapshotFile(file);
+    CloseHandle(file);
+
+    free(appState.storedLineMatched);
+    appState.storedLineMatched = NULL;
+    if (appState.storedLineCount > 0)
+        appState.storedLineMatched =
+            (int32_t*)calloc(appState.storedLineCount, sizeof(int32_t));
+
+    if (!GetInformation())
+        return false;
+    appState.lastSweepTime = CurrentTimeSeconds();
+    return !SnapshotTextsEqual(appState.report.recordText.text, appState.storedText);
+}
+
+// True when there is no snapshot yet or the existing one may be written; a
+// read-only snapshot stays as it is.
+static bool SnapshotIsWritable(const char* filePath)
+{
+    if (IsReadOnlyFile(filePath))
+        return false;
+    HANDLE file = CreateFileA(filePath, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
+    if (file != INVALID_HANDLE_VALUE) {
+        CloseHandle(file);
+        return true;
+    }
+    return GetLastError() == ERROR_FILE_NOT_FOUND;
+}
+
+static bool WriteWholeFile(const char* path, const std::string& bytes)
+{
+    HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                              NULL);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    DWORD written = 0;
+    bool ok = WriteFile(file, bytes.data(), (DWORD)bytes.size(), &written, NULL) &&
+              written == bytes.size() && FlushFileBuffers(file);
+    ok = CloseHandle(file) && ok;
+    return ok;
+}
+
+// Replaces the snapshot in one step. A file just written can be held for a
+// moment by an indexer or a virus scanner, so a refused replace is retried.
+static bool ReplaceSnapshot(const char* newPath, const char* filePath)
+{
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        if (MoveFileExA(newPath, filePath, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+            return true;
+        DWORD error = GetLastError();
+        if (error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION)
+            break;
+        Sleep(50);
+    }
+    return false;
 }
 
 void SaveSnapshot()
 {
+    ReadAppDataFolder();
+    if (!appState.dataFolderAvailable)
+        return;
+    char folderPath[MAX_PATH];
+    char filePath[MAX_PATH];
+    if (!PrepareSnapshotPaths(folderPath, filePath) || !SnapshotIsWritable(filePath))
+        return;
+
+    // The configuration at the moment of shutdown. Swept before the file is
+    // touched, so a failed sweep leaves the saved snapshot as it was.
+    if (!GetInformation())
+        return;
+
+    char newPath[MAX_PATH + 8];
+    snprintf(newPath, sizeof(newPath), "%s.new", filePath);
+    if (strlen(newPath) >= MAX_PATH)
+        return;
+    std::string bytes;
+    EncodeSnapshot(appState.report.recordText.text, bytes);
+    if (!WriteWholeFile(newPath, bytes) || !ReplaceSnapshot(newPath, filePath))
+        DeleteFileA(newPath);
 }

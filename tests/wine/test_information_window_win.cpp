@@ -6,12 +6,18 @@
 #include <commctrl.h>
 #include <objbase.h>
 
+#include <cstring>
+#include <ctime>
 #include <string>
 
 #include "app/app_state_win.h"
 #include "app/application_win.h"
 #include "resource.h"
+#include "message_box_answerer.h"
+#include "wine_test_support.h"
+#include "snapshot/sweep.h"
 #include "window/information_window_win.h"
+#include "window/render_win.h"
 
 // Takes every message waiting for this thread; true when WM_QUIT was among them.
 static bool DrainQueueForQuit()
@@ -42,10 +48,13 @@ static std::string ItemText(HWND list, int item, int subItem)
 class InformationWindow : public testing::Test {
 protected:
     HWND window = NULL;
+    ScopedAppData scoped;
 
     void SetUp() override
     {
         InitializeAppState(GetModuleHandleA(NULL));
+        // No snapshot stored: the window is shown, as on a first start.
+        ASSERT_TRUE(UseFreshAppData(scoped, "tallyview-window-test"));
         InitCommonControls();
         CoInitialize(NULL);
         appState.comInitialized = 1;
@@ -64,6 +73,7 @@ protected:
     {
         ShutdownApplication();
         DrainQueueForQuit();
+        RestoreAppData(scoped);
     }
 };
 
@@ -203,6 +213,106 @@ TEST_F(InformationWindow, ShutdownTwiceReleasesEverythingOnce)
     ShutdownApplication();
     EXPECT_EQ(appState.mainWindow, (HWND)NULL);
     EXPECT_EQ(appState.rowIconList, (HIMAGELIST)NULL);
+}
+
+static int ItemImage(HWND list, int item)
+{
+    LVITEMA lvItem;
+    ZeroMemory(&lvItem, sizeof(lvItem));
+    lvItem.mask = LVIF_IMAGE;
+    lvItem.iItem = item;
+    SendMessageA(list, LVM_GETITEMA, 0, (LPARAM)&lvItem);
+    return lvItem.iImage;
+}
+
+// Puts a report of made-up figures in place, as if swept just now.
+static void UseSyntheticReport(const char* userName)
+{
+    SweepFigures figures = SweepFigures();
+    figures.userNameRead = true;
+    strcpy(figures.userName, userName);
+    figures.userNameSize = (uint32_t)strlen(userName) + 1;
+    figures.computerNameRead = true;
+    strcpy(figures.computerName, "PC7");
+    figures.computerNameLength = 3;
+    ASSERT_TRUE(BuildReport(figures, appState.report));
+    appState.lastSweepTime = (uint32_t)time(NULL);
+}
+
+TEST_F(InformationWindow, RefreshWithinTenSecondsRendersTheSameReport)
+{
+    UseSyntheticReport("synthetic-user");
+    ASSERT_TRUE(RenderReport(window, false));
+    HWND list = GetDlgItem(window, IDC_REPORT_LIST);
+    EXPECT_EQ(ItemText(list, 0, 1), "synthetic-user");
+
+    appState.lastSweepTime -= 11;
+    ASSERT_TRUE(RenderReport(window, false));
+    char user[1024];
+    DWORD size = sizeof(user);
+    GetUserNameA(user, &size);
+    EXPECT_EQ(ItemText(list, 0, 1), user) << "a sweep more than 10 seconds old is redone";
+}
+
+TEST_F(InformationWindow, RefreshResizesAMovedWindowInPlace)
+{
+    SetWindowPos(window, NULL, 10, 20, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    UseSyntheticReport("a-much-longer-synthetic-user-name-to-widen-the-window");
+    RECT before;
+    GetWindowRect(window, &before);
+    ASSERT_TRUE(RenderReport(window, false));
+    RECT after;
+    GetWindowRect(window, &after);
+    EXPECT_EQ(after.left, 10);
+    EXPECT_EQ(after.top, 20);
+    EXPECT_GT(after.right - after.left, before.right - before.left);
+}
+
+TEST_F(InformationWindow, MatchingSnapshotMarksNothing)
+{
+    UseSyntheticReport("user");
+    strcpy(appState.storedText, appState.report.recordText.text);
+    appState.storedLineCount = 1;
+    appState.storedLineMatched = (int32_t*)calloc(1, sizeof(int32_t));
+    ASSERT_TRUE(RenderReport(window, false));
+    HWND list = GetDlgItem(window, IDC_REPORT_LIST);
+    ASSERT_EQ(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0), 4);
+    EXPECT_EQ(ItemImage(list, 2), 1) << "the computer name row keeps its shade";
+
+    strcpy(appState.storedText, "OTHER-PC");
+    ASSERT_TRUE(RenderReport(window, false));
+    ASSERT_EQ(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0), 5);
+    EXPECT_EQ(ItemImage(list, 2), 3);
+    EXPECT_EQ(ItemText(list, 4, 0), "MISSING");
+    EXPECT_EQ(ItemText(list, 4, 1), "OTHER-PC");
+    EXPECT_EQ(ItemImage(list, 4), 4);
+}
+
+static void* RefuseAllocation(size_t, void*) { return NULL; }
+static void* RefuseResize(void*, size_t, void*) { return NULL; }
+static void ReleaseBlock(void* block, void*) { free(block); }
+
+TEST_F(InformationWindow, FailedRefreshShowsTheErrorAndKeepsTheList)
+{
+    HWND list = GetDlgItem(window, IDC_REPORT_LIST);
+    LRESULT rows = SendMessageA(list, LVM_GETITEMCOUNT, 0, 0);
+    static const ReportAllocator refusing = {RefuseAllocation, RefuseResize, ReleaseBlock, NULL};
+    appState.report.allocator = &refusing;
+    appState.lastSweepTime = 0;
+
+    MessageBoxAnswerer answerer = MessageBoxAnswerer();
+    StartAnsweringMessageBoxes(answerer, {IDOK});
+    EXPECT_FALSE(RenderReport(window, false));
+    StopAnsweringMessageBoxes(answerer);
+    appState.report.allocator = NULL;
+
+    ASSERT_EQ(answerer.seen.size(), 1u);
+    EXPECT_EQ(answerer.seen[0].text, "ERROR: FAILED GetInformation(...)");
+    EXPECT_EQ(answerer.seen[0].caption, "Tallyview-ZezedazUrod v1.4.0.0");
+    EXPECT_EQ(answerer.seen[0].style, (UINT)(MB_OK | MB_ICONWARNING));
+    EXPECT_EQ(answerer.seen[0].owner, window);
+    EXPECT_EQ(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0), rows);
+    EXPECT_EQ(appState.lastSweepTime, 0u);
 }
 
 // A window class of our own for the loop test only.

@@ -1,6 +1,27 @@
 #pragma once
 
+#include <windows.h>
+
 #include <string>
 
 // Path of the built tallyview.exe, given on the command line.
 const std::string& TestedProgramPath();
+
+std::string ReadBytes(const std::string& path);  // "<absent>" when unreadable
+void WriteBytes(const std::string& path, const std::string& bytes);
+bool Exists(const std::string& path);
+void RemoveTree(const std::string& path);
+
+// Points the user's "AppData" shell folder at a fresh, empty folder under the
+// temporary folder for one test, and puts the old value back afterwards.
+struct ScopedAppData {
+    std::string folder;
+    bool hadValue;
+    DWORD savedType;
+    std::string savedValue;
+};
+
+bool UseFreshAppData(ScopedAppData& scoped, const char* name);
+void RestoreAppData(ScopedAppData& scoped);
+void SetAppDataValue(DWORD type, const std::string& value);
+void DeleteAppDataValue();

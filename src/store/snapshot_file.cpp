@@ -1,0 +1,117 @@
+#include "store/snapshot_file.h"
+
+#include <cstdio>
+#include <cstring>
+
+static const size_t kReadLimit = kStoredTextCapacity - 1;
+static const char kDataFolderName[] = "[hollowpinestudio]TallyviewData";
+
+void EncodeSnapshot(const char* recordText, std::string& bytes)
+{
+    bytes.clear();
+    if (recordText != nullptr) {
+        for (const char* c = recordText; *c != '\0'; ++c) {
+            if (*c == '\n')
+                bytes += '\r';
+            bytes += *c;
+        }
+    }
+    bytes += '\0';
+}
+
+void BeginSnapshotLoad(char* storedText, SnapshotLoad& load)
+{
+    memset(&load, 0, sizeof(load));
+    load.storedText = storedText;
+    storedText[0] = '\0';
+}
+
+// One character as the stream delivers it to the current read.
+static void DeliverCharacter(char c, SnapshotLoad& load)
+{
+    if (c == '\0')
+        load.readMetNul = true;
+    if (!load.readMetNul && load.textLength < kReadLimit) {
+        load.storedText[load.textLength++] = c;
+        load.storedText[load.textLength] = '\0';
+    }
+    ++load.readLength;
+    if (c == '\n' || load.readLength == kReadLimit) {
+        ++load.lineCount;
+        load.readLength = 0;
+        load.readMetNul = false;
+        if (load.textLength >= kReadLimit)
+            load.finished = true;
+    }
+}
+
+void FeedSnapshotBytes(const char* bytes, size_t size, SnapshotLoad& load)
+{
+    for (size_t i = 0; i < size && !load.finished; ++i) {
+        char c = bytes[i];
+        if (load.pendingCarriageReturn) {
+            load.pendingCarriageReturn = false;
+            if (c == '\n') {
+                DeliverCharacter('\n', load);
+                continue;
+            }
+            DeliverCharacter('\r', load);
+            if (load.finished)
+                break;
+        }
+        if (c == '\r')
+            load.pendingCarriageReturn = true;
+        else
+            DeliverCharacter(c, load);
+    }
+}
+
+void EndSnapshotLoad(SnapshotLoad& load)
+{
+    if (load.finished)
+        return;
+    if (load.pendingCarriageReturn) {
+        load.pendingCarriageReturn = false;
+        DeliverCharacter('\r', load);
+    }
+    // A read cut short by the end of the file still counts.
+    if (!load.finished && load.readLength > 0)
+        ++load.lineCount;
+    load.finished = true;
+}
+
+bool SnapshotTextsEqual(const char* recordText, const char* storedText)
+{
+    return strcmp(recordText != nullptr ? recordText : "",
+                  storedText != nullptr ? storedText : "") == 0;
+}
+
+// Appends a backslash unless the path is empty or already ends in one.
+static bool AppendWithBackslash(char* path, size_t pathSize, const char* name)
+{
+    size_t length = strlen(path);
+    bool needsBackslash = length > 0 && path[length - 1] != '\\';
+    int written = snprintf(path + length, pathSize - length, "%s%s", needsBackslash ? "\\" : "",
+                           name);
+    return written >= 0 && (size_t)written < pathSize - length;
+}
+
+bool ComposeSnapshotPaths(const char* appDataPath, const char* computerName, char* folderPath,
+                          char* filePath, size_t pathSize)
+{
+    if (pathSize == 0)
+        return false;
+    folderPath[0] = '\0';
+    filePath[0] = '\0';
+    if (strlen(appDataPath) >= pathSize)
+        return false;
+    strcpy(folderPath, appDataPath);
+    if (!AppendWithBackslash(folderPath, pathSize, kDataFolderName))
+        return false;
+    strcpy(filePath, folderPath);
+    char fileName[300];
+    int written = snprintf(fileName, sizeof(fileName), "%s.txt", computerName);
+    if (written < 0 || (size_t)written >= sizeof(fileName))
+        return false;
+    return AppendWithBackslash(filePath, pathSize, fileName);
+}

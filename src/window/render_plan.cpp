@@ -1,0 +1,212 @@
+#include "window/render_plan.h"
+
+#include <cstring>
+
+// Longest line a working buffer holds; longer lines are cut there.
+static const size_t kLineLimit = 127999;
+// Stored lines are scanned no further than the capacity of the loaded text.
+static const size_t kStoredScanLimit = 128000;
+
+static const char kMissingLabel[] = "MISSING";
+
+static TextSlice CutLine(const char* text, size_t length)
+{
+    return TextSlice{text, length < kLineLimit ? length : kLineLimit};
+}
+
+// Drops spaces, tabs and line feeds at both ends, as TrimWhitespace does.
+static TextSlice Trim(TextSlice slice)
+{
+    while (slice.length > 0) {
+        char c = slice.text[slice.length - 1];
+        if (c != ' ' && c != '\t' && c != '\n')
+            break;
+        --slice.length;
+    }
+    while (slice.length > 0 && (*slice.text == ' ' || *slice.text == '\t' || *slice.text == '\n')) {
+        ++slice.text;
+        --slice.length;
+    }
+    return slice;
+}
+
+static bool SlicesEqual(const TextSlice& a, const TextSlice& b)
+{
+    return a.length == b.length && (a.length == 0 || memcmp(a.text, b.text, a.length) == 0);
+}
+
+// Reads the line at `position` of a text and moves past its line feed.
+struct LineReader {
+    const char* text;
+    size_t length;
+    size_t position;
+};
+
+static LineReader MakeReader(const char* text)
+{
+    return LineReader{text != nullptr ? text : "", text != nullptr ? strlen(text) : 0, 0};
+}
+
+static bool AtEnd(const LineReader& reader)
+{
+    return reader.position >= reader.length;
+}
+
+// The next line, without its line feed; empty once the text is used up.
+// `endedText` tells whether the line ran to the end of the text.
+static TextSlice NextLine(LineReader& reader, bool* endedText = nullptr)
+{
+    if (AtEnd(reader)) {
+        if (endedText != nullptr)
+            *endedText = true;
+        return TextSlice{reader.text + reader.length, 0};
+    }
+    const char* start = reader.text + reader.position;
+    const char* feed = static_cast<const char*>(
+        memchr(start, '\n', reader.length - reader.position));
+    size_t lineLength = feed != nullptr ? (size_t)(feed - start) : reader.length - reader.position;
+    reader.position += lineLength;
+    if (endedText != nullptr)
+        *endedText = feed == nullptr;
+    if (feed != nullptr)
+        ++reader.position;
+    return CutLine(start, lineLength);
+}
+
+// The stored lines as the comparison walks them: from the start of the text
+// to its end, trimmed; never more than there are flags for.
+static void SplitStoredLines(const StoredSnapshot& stored, std::vector<TextSlice>& lines)
+{
+    lines.clear();
+    LineReader reader = MakeReader(stored.storedText);
+    while (!AtEnd(reader) && lines.size() < stored.storedLineCount)
+        lines.push_back(Trim(NextLine(reader)));
+}
+
+// Index of the first stored line equal to `record` that no row has taken
+// yet, or -1.
+static int64_t TakeStoredLine(const TextSlice& record, const std::vector<TextSlice>& lines,
+                              int32_t* matched)
+{
+    if (matched == nullptr)
+        return -1;
+    for (size_t m = 0; m < lines.size(); ++m) {
+        if (matched[m] == 0 && SlicesEqual(lines[m], record)) {
+            matched[m] = 1;
+            return (int64_t)m;
+        }
+    }
+    return -1;
+}
+
+static void PlanDataRows(const SnapshotReport& report, const std::vector<TextSlice>& storedLines,
+                         const StoredSnapshot& stored, bool compare, RenderPlan& plan)
+{
+    LineReader labels = MakeReader(report.labelText.text);
+    LineReader values = MakeReader(report.valueText.text);
+    LineReader records = MakeReader(report.recordText.text);
+    if (AtEnd(values))
+        return;
+
+    for (int32_t row = 0;; ++row) {
+        int32_t icon = row < report.iconCount ? report.iconIndexes[row] : 0;
+        bool configuration = row < report.rowKindCount && report.rowKinds[row] == 1;
+        if (compare && configuration) {
+            TextSlice record = Trim(NextLine(records));
+            if (TakeStoredLine(record, storedLines, stored.storedLineMatched) < 0)
+                icon += kChangedIconOffset;
+        }
+        PlannedRow planned;
+        planned.label = NextLine(labels);
+        bool lastRow = false;
+        planned.value = NextLine(values, &lastRow);
+        planned.icon = icon;
+        plan.rows.push_back(planned);
+        // The last line has no line feed, so it adds nothing to the counter.
+        if (lastRow)
+            break;
+        ++plan.rowCounter;
+        if (AtEnd(values))
+            break;
+    }
+}
+
+static void PlanMissingRows(const StoredSnapshot& stored, RenderPlan& plan)
+{
+    const char* text = stored.storedText != nullptr ? stored.storedText : "";
+    size_t length = strlen(text);
+    size_t position = 0;
+    for (uint32_t m = 0; m < stored.storedLineCount && position < kStoredScanLimit; ++m) {
+        // A line runs to the next line feed, the end of the text or the scan
+        // limit; past the end of the text it is empty.
+        size_t lineLength = 0;
+        if (position < length) {
+            const char* start = text + position;
+            const char* feed = static_cast<const char*>(memchr(start, '\n', length - position));
+            lineLength = feed != nullptr ? (size_t)(feed - start) : length - position;
+            if (position + lineLength > kStoredScanLimit)
+                lineLength = kStoredScanLimit - position;
+        }
+        bool matched = stored.storedLineMatched != nullptr && stored.storedLineMatched[m] == 1;
+        if (!matched) {
+            ++plan.missingCount;
+            PlannedRow row;
+            row.label = TextSlice{kMissingLabel, sizeof(kMissingLabel) - 1};
+            row.value = CutLine(text + (position < length ? position : length), lineLength);
+            row.icon = kMissingIcon;
+            plan.rows.push_back(row);
+        }
+        position += lineLength + 1;
+    }
+}
+
+void PlanReportRows(const SnapshotReport& report, const StoredSnapshot& stored, bool compare,
+                    RenderPlan& plan)
+{
+    plan.rows.clear();
+    plan.rowCounter = 0;
+    plan.missingCount = 0;
+
+    if (stored.storedLineMatched != nullptr)
+        memset(stored.storedLineMatched, 0, stored.storedLineCount * sizeof(int32_t));
+
+    std::vector<TextSlice> storedLines;
+    if (compare)
+        SplitStoredLines(stored, storedLines);
+    PlanDataRows(report, storedLines, stored, compare, plan);
+    if (compare)
+        PlanMissingRows(stored, plan);
+}
+
+void ComputeWindowLayout(const RenderMeasures& measures, int32_t rowCounter,
+                         int32_t missingCount, const PixelRect& workArea, WindowLayout& layout)
+{
+    layout.labelWidth = measures.labelTextWidth + 16;
+    layout.valueWidth = measures.valueTextWidth;
+    // The "MISSING" rows show stored lines: make room for the widest.
+    if (!measures.storedTextEmpty && measures.storedTextWidth > layout.valueWidth)
+        layout.valueWidth = measures.storedTextWidth;
+
+    layout.windowWidth = layout.valueWidth + layout.labelWidth + 65;
+    layout.windowHeight = 17 * (rowCounter + missingCount) + measures.titleBarHeight + 69;
+    layout.windowLeft = workArea.right - layout.windowWidth;
+    layout.windowTop = workArea.bottom - layout.windowHeight;
+
+    layout.column0Width = layout.labelWidth + 15;
+    layout.column1Width = layout.valueWidth + 20;
+
+    layout.listLeft = 15 - measures.borderWidth;
+    layout.listTop = 11;
+    layout.listWidth = layout.windowWidth - 30;
+    layout.listHeight = layout.windowHeight - 65;
+
+    layout.buttonLeft = 15 - measures.borderWidth;
+    layout.buttonTop = layout.windowHeight - measures.titleBarHeight - 28;
+    layout.buttonWidth = layout.windowWidth - 30;
+    layout.buttonHeight = 10;
+}
+
+bool SweepIsDue(uint32_t now, uint32_t lastSweepTime)
+{
+    return (uint32_t)(now - lastSweepTime) > 10;
+}
