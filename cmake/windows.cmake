@@ -15,7 +15,7 @@ add_library(tallyview_win STATIC
     src/store/snapshot_store_win.cpp
 )
 target_include_directories(tallyview_win PUBLIC src src/resources)
-target_compile_definitions(tallyview_win PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
+target_compile_definitions(tallyview_win PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601 _WIN32_IE=0x0600)
 target_compile_options(tallyview_win PRIVATE ${TALLYVIEW_WARNINGS})
 target_link_libraries(tallyview_win PUBLIC tallyview_core ${TALLYVIEW_WIN_LIBS})
 

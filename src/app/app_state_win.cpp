@@ -18,8 +18,7 @@ static void CopyFixedText(char* target, size_t targetSize, const char* source)
 void InitializeAppState(HINSTANCE instance)
 {
     memset(&appState, 0, sizeof(appState));
-    appState.extremes.processMin = 1000000;
-    appState.extremes.memoryMinPercent = 1000000;
+    appState.extremes = InitialExtremes();
     CopyFixedText(appState.caption, sizeof(appState.caption), kProgramCaption);
     CopyFixedText(appState.mutexName, sizeof(appState.mutexName), kMutexName);
     CopyFixedText(appState.linkFileName, sizeof(appState.linkFileName), kLinkFileName);

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "snapshot/machine_rows.h"
 #include "snapshot/snapshot_report.h"
 
 // Capacities of the fixed buffers.
@@ -17,14 +18,6 @@ enum {
     kMutexNameSize = 256,
     kReferrerPageTextSize = 4096,
     kRowIconCount = 5,
-};
-
-// Lowest and highest figures seen since the program started.
-struct RunningExtremes {
-    int32_t processMax;
-    int32_t memoryMaxPercent;
-    int32_t processMin;
-    int32_t memoryMinPercent;
 };
 
 // The one global state record. Zero-filled by WinMain before anything else

@@ -1,5 +1,8 @@
 #include "snapshot/sweep.h"
 
+#include <cstring>
+
+#include "app/trim_whitespace.h"
 #include "snapshot/row_text.h"
 
 // One scratch text serves every row in turn.
@@ -53,13 +56,78 @@ static bool AppendProcessorRows(const SweepFigures& figures, SnapshotReport& rep
     return true;
 }
 
-bool BuildReport(const SweepFigures& figures, SnapshotReport& report)
+static bool AppendMemoryAndProcessRows(const SweepFigures& figures, RunningExtremes& extremes,
+                                       SnapshotReport& report)
+{
+    char value[kScratchSize];
+    char size[64];
+    FormatMemoryValue(figures.memory, extremes, value, sizeof(value));
+    FormatMemorySize(figures.memory.totalPhys, size, sizeof(size));
+    // Only the installed size is configuration; the use varies.
+    if (!AppendRow(report, "RAM", value, size, true, RowKindConfiguration)) {
+        return false;
+    }
+    if (!figures.processesCounted) {
+        return false;
+    }
+    FormatProcessValue(figures.processCount, extremes, value, sizeof(value));
+    return AppendRow(report, "PROCESSES", value, nullptr, true, RowKindInformation);
+}
+
+static bool AppendDeviceRows(const std::vector<std::string>& descriptions, const char* label,
+                             SnapshotReport& report)
+{
+    bool appended = false;
+    for (const std::string& description : descriptions) {
+        std::string trimmed = description;
+        TrimWhitespace(&trimmed[0]);
+        trimmed.resize(strlen(trimmed.c_str()));
+        if (!AppendRow(report, label, trimmed.c_str(), trimmed.c_str(), false,
+                       RowKindConfiguration)) {
+            // Part of this row may be in some texts and not in others.
+            FreeReport(report);
+            return false;
+        }
+        appended = true;
+    }
+    if (appended) {
+        SwitchShade(report);
+    }
+    return true;
+}
+
+static bool AppendDriveRows(const SweepFigures& figures, SnapshotReport& report)
+{
+    char value[kScratchSize];
+    char record[kScratchSize];
+    // The last group: its shade is not switched afterwards.
+    for (const DriveFigures& drive : figures.drives) {
+        FormatDriveTexts(drive, value, sizeof(value), record, sizeof(record));
+        if (!AppendRow(report, "DRIVE", value, record, false, RowKindConfiguration)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool BuildReport(const SweepFigures& figures, RunningExtremes& extremes, SnapshotReport& report)
 {
     BeginReport(report);
     if (!AppendIdentityRows(figures, report)) {
         return false;
     }
     if (!AppendProcessorRows(figures, report)) {
+        return false;
+    }
+    if (!AppendMemoryAndProcessRows(figures, extremes, report)) {
+        return false;
+    }
+    for (int query = 0; query < kDeviceQueryCount; ++query) {
+        if (!AppendDeviceRows(figures.devices[query], kDeviceQueries[query].label, report)) {
+            return false;
+        }
+    }
+    if (!AppendDriveRows(figures, report)) {
         return false;
     }
     FinishReport(report);

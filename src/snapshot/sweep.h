@@ -4,6 +4,9 @@
 #include <ctime>
 #include <vector>
 
+#include <string>
+
+#include "snapshot/machine_rows.h"
 #include "snapshot/snapshot_report.h"
 
 // What the platform returned for one processor key.
@@ -24,8 +27,18 @@ struct SweepFigures {
     uint32_t computerNameLength;  // characters without the NUL, as reported
     uint64_t uptimeMilliseconds;
     std::vector<ProcessorFigures> processors;  // in enumeration order
+    MemoryFigures memory;
+    bool processesCounted;   // the process enumeration succeeded
+    uint32_t processCount;
+    // Descriptions of the selected devices of each of kDeviceQueries, in the
+    // platform's order, as read (untrimmed).
+    std::vector<std::string> devices[kDeviceQueryCount];
+    std::vector<DriveFigures> drives;  // the fixed drives, A to Z
 };
 
-// Rebuilds the report from the figures, row by row in the fixed order.
-// Returns false at the first failed growth; the rows appended so far stay.
-bool BuildReport(const SweepFigures& figures, SnapshotReport& report);
+// Rebuilds the report from the figures, row by row in the fixed order, and
+// updates the running extremes. Returns false at the first failed growth or
+// when the processes could not be counted; the rows appended so far stay,
+// except after a failed device row, which leaves the report empty so that
+// its texts and arrays never disagree in length.
+bool BuildReport(const SweepFigures& figures, RunningExtremes& extremes, SnapshotReport& report);

@@ -1,6 +1,11 @@
 #include "snapshot/sweep_win.h"
 
 #include <windows.h>
+#include <initguid.h>
+#include <devguid.h>
+#include <psapi.h>
+#include <setupapi.h>
+#include <shellapi.h>
 
 #include <cstdio>
 #include <cstring>
@@ -81,16 +86,144 @@ static void GatherProcessors(SweepFigures& figures)
     RegCloseKey(key);
 }
 
+static void GatherMemory(SweepFigures& figures)
+{
+    // The 64-bit status: the 32-bit one cannot express more than 4 GB.
+    MEMORYSTATUSEX status;
+    ZeroMemory(&status, sizeof(status));
+    status.dwLength = sizeof(status);
+    if (GlobalMemoryStatusEx(&status)) {
+        figures.memory.totalPhys = status.ullTotalPhys;
+        figures.memory.availPhys = status.ullAvailPhys;
+        figures.memory.totalPageFile = status.ullTotalPageFile;
+        figures.memory.availPageFile = status.ullAvailPageFile;
+    }
+}
+
+static void CountProcesses(SweepFigures& figures)
+{
+    // Grown and asked again while the list fills the buffer, so that a busy
+    // server is counted in full.
+    std::vector<DWORD> ids(4096);
+    figures.processesCounted = false;
+    for (;;) {
+        DWORD bytes = 0;
+        DWORD capacity = (DWORD)(ids.size() * sizeof(DWORD));
+        if (!EnumProcesses(ids.data(), capacity, &bytes))
+            return;
+        if (bytes < capacity || ids.size() >= (1u << 22)) {
+            figures.processesCounted = true;
+            figures.processCount = bytes / sizeof(DWORD);
+            return;
+        }
+        ids.resize(ids.size() * 2);
+    }
+}
+
+// Reads one registry property of a device with the two-call pattern, into a
+// zero-filled buffer of exactly the size the platform asks for. Null when
+// the property cannot be read; the caller frees the buffer with LocalFree.
+static char* ReadDeviceProperty(HDEVINFO devices, SP_DEVINFO_DATA& device, DWORD property)
+{
+    DWORD required = 0;
+    if (SetupDiGetDeviceRegistryPropertyA(devices, &device, property, NULL, NULL, 0, &required))
+        return NULL;
+    char* buffer = NULL;
+    while (GetLastError() == ERROR_INSUFFICIENT_BUFFER && required > 0) {
+        if (buffer != NULL)
+            LocalFree(buffer);
+        DWORD size = required;
+        buffer = (char*)LocalAlloc(LPTR, size);
+        if (buffer == NULL)
+            return NULL;
+        if (SetupDiGetDeviceRegistryPropertyA(devices, &device, property, NULL, (BYTE*)buffer,
+                                              size, &required)) {
+            // Cut at the last byte of the buffer, so the text ends within it.
+            buffer[size - 1] = '\0';
+            return buffer;
+        }
+    }
+    if (buffer != NULL)
+        LocalFree(buffer);
+    return NULL;
+}
+
+static void GatherDevices(const DeviceQuery& query, std::vector<std::string>& descriptions)
+{
+    descriptions.clear();
+    HDEVINFO devices =
+        SetupDiGetClassDevsA(NULL, query.enumerator, NULL, DIGCF_PRESENT | DIGCF_ALLCLASSES);
+    if (devices == INVALID_HANDLE_VALUE)
+        return;
+    SP_DEVINFO_DATA device;
+    for (DWORD index = 0;; ++index) {
+        ZeroMemory(&device, sizeof(device));
+        device.cbSize = sizeof(device);
+        if (!SetupDiEnumDeviceInfo(devices, index, &device))
+            break;
+        char* className = ReadDeviceProperty(devices, device, SPDRP_CLASS);
+        if (className == NULL)
+            continue;
+        bool selected = DeviceIsSelected(className, query);
+        LocalFree(className);
+        if (!selected)
+            continue;
+        char* description = ReadDeviceProperty(devices, device, SPDRP_DEVICEDESC);
+        if (description == NULL)
+            continue;
+        descriptions.push_back(description);
+        LocalFree(description);
+    }
+    SetupDiDestroyDeviceInfoList(devices);
+}
+
+static void GatherDrives(SweepFigures& figures)
+{
+    figures.drives.clear();
+    for (char letter = 'A'; letter <= 'Z'; ++letter) {
+        char root[4] = {letter, ':', '\\', '\0'};
+        // Only fixed drives give rows. Removable and optical drives are
+        // never touched beyond their type, and network drives are skipped
+        // too: measuring a dead share can stall the logon for nothing shown.
+        if (GetDriveTypeA(root) != DRIVE_FIXED)
+            continue;
+        ULARGE_INTEGER freeToCaller, total, totalFree;
+        if (!SHGetDiskFreeSpaceExA(root, &freeToCaller, &total, &totalFree))
+            continue;
+        DriveFigures drive;
+        ZeroMemory(&drive, sizeof(drive));
+        snprintf(drive.tag, sizeof(drive.tag), "[%c:]", letter);
+        drive.totalBytes = total.QuadPart;
+        drive.totalFreeBytes = totalFree.QuadPart;
+        DWORD maximumComponentLength = 0;
+        DWORD fileSystemFlags = 0;
+        if (!GetVolumeInformationA(root, drive.volumeName, sizeof(drive.volumeName), NULL,
+                                   &maximumComponentLength, &fileSystemFlags,
+                                   drive.fileSystemName, sizeof(drive.fileSystemName))) {
+            drive.volumeName[0] = '\0';
+            drive.fileSystemName[0] = '\0';
+        }
+        drive.volumeName[sizeof(drive.volumeName) - 1] = '\0';
+        drive.fileSystemName[sizeof(drive.fileSystemName) - 1] = '\0';
+        figures.drives.push_back(drive);
+    }
+}
+
 void GatherSweepFigures(SweepFigures& figures)
 {
     GatherIdentity(figures);
     GatherClock(figures);
     GatherProcessors(figures);
+    GatherMemory(figures);
+    CountProcesses(figures);
+    for (int query = 0; query < kDeviceQueryCount; ++query)
+        GatherDevices(kDeviceQueries[query], figures.devices[query]);
+    GatherDrives(figures);
 }
 
 bool GetInformation()
 {
     SweepFigures figures = SweepFigures();
     GatherSweepFigures(figures);
-    return BuildReport(figures, appState.report);
+    return BuildReport(figures, appState.extremes, appState.report);
 }

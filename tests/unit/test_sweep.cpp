@@ -36,10 +36,20 @@ SweepFigures Figures(size_t processorCount)
     std::snprintf(figures.computerName, sizeof(figures.computerName), "WORKSTATION-7");
     figures.computerNameLength = 13;
     figures.uptimeMilliseconds = 90061000;
+    figures.memory = MemoryFigures{2048000000, 1024000000, 1000, 1000};
+    figures.processesCounted = true;
+    figures.processCount = 48;
     for (size_t index = 0; index < processorCount; ++index) {
         figures.processors.push_back(Processor("  Example CPU 3.00GHz\t", 2993));
     }
     return figures;
+}
+
+// A sweep with fresh extremes, as the first sweep of a run.
+bool Build(const SweepFigures& figures, SnapshotReport& report)
+{
+    RunningExtremes extremes = InitialExtremes();
+    return BuildReport(figures, extremes, report);
 }
 
 std::vector<std::string> Lines(const ReportText& text)
@@ -102,7 +112,7 @@ void ExpectSameContents(const ReportContents& actual, const ReportContents& expe
 ReportContents CleanSweep(const SweepFigures& figures)
 {
     SnapshotReport report{};
-    EXPECT_TRUE(BuildReport(figures, report));
+    EXPECT_TRUE(Build(figures, report));
     ReportContents contents = ContentsOf(report);
     FreeReport(report);
     return contents;
@@ -114,22 +124,26 @@ TEST(BuildReport, AppendsTheRowsInTheFixedOrder)
     figures.processors.push_back(Processor(nullptr, 0));
     SnapshotReport report{};
 
-    ASSERT_TRUE(BuildReport(figures, report));
+    ASSERT_TRUE(Build(figures, report));
 
-    EXPECT_EQ(TextOf(report.labelText), "USERNAME\nDATE&TIME\nCOMPUTERNAME\nUPTIME\nCPU\nCPU");
+    EXPECT_EQ(TextOf(report.labelText),
+              "USERNAME\nDATE&TIME\nCOMPUTERNAME\nUPTIME\nCPU\nCPU\nRAM\nPROCESSES");
     EXPECT_EQ(TextOf(report.valueText),
               "alice\n"
               "2024 March 05 - 14:07\n"
               "WORKSTATION-7\n"
               "1 Day 1 Hour 1 Minute\n"
               "Example CPU 3.00GHz [@~2993MHz]\n"
-              "Unknown CPU [@~0MHz]");
+              "Unknown CPU [@~0MHz]\n"
+              "2000MB 50% [Min 50% Max 50%]\n"
+              "48 [Min 48 Max 48]");
     EXPECT_EQ(TextOf(report.recordText),
               "WORKSTATION-7\n"
               "Example CPU 3.00GHz [@~2993MHz]\n"
-              "Unknown CPU [@~0MHz]");
+              "Unknown CPU [@~0MHz]\n"
+              "2000MB");
     const ReportContents contents = ContentsOf(report);
-    EXPECT_EQ(contents.kinds, (std::vector<int32_t>{0, 0, 1, 0, 1, 1}));
+    EXPECT_EQ(contents.kinds, (std::vector<int32_t>{0, 0, 1, 0, 1, 1, 1, 0}));
     FreeReport(report);
 }
 
@@ -141,14 +155,14 @@ TEST(BuildReport, UnreadNamesGiveTheFallbackTexts)
     figures.processors[0].nameRead = false;
     SnapshotReport report{};
 
-    ASSERT_TRUE(BuildReport(figures, report));
+    ASSERT_TRUE(Build(figures, report));
 
     const std::vector<std::string> values = Lines(report.valueText);
-    ASSERT_EQ(values.size(), 5u);
+    ASSERT_EQ(values.size(), 7u);
     EXPECT_EQ(values[0], "UNKNOWN USER");
     EXPECT_EQ(values[2], "UNKNOWN COMPUTER");
     EXPECT_EQ(values[4], "Unknown CPU [@~2993MHz]");
-    EXPECT_EQ(TextOf(report.recordText), "UNKNOWN COMPUTER\nUnknown CPU [@~2993MHz]");
+    EXPECT_EQ(TextOf(report.recordText), "UNKNOWN COMPUTER\nUnknown CPU [@~2993MHz]\n2000MB");
     FreeReport(report);
 }
 
@@ -160,14 +174,14 @@ TEST(BuildReport, SingleRowsAlternateAndProcessorsShareOneShade)
         uint8_t shadeForTheNextGroup;
     };
     const Case cases[] = {
-        // No processor rows: the shade after UPTIME passes on unchanged.
-        {0, {1, 0, 1, 0}, 1},
-        {1, {1, 0, 1, 0, 1}, 0},
-        {4, {1, 0, 1, 0, 1, 1, 1, 1}, 0},
+        // No processor rows: the shade after UPTIME passes on to RAM.
+        {0, {1, 0, 1, 0, 1, 0}, 1},
+        {1, {1, 0, 1, 0, 1, 0, 1}, 0},
+        {4, {1, 0, 1, 0, 1, 1, 1, 1, 0, 1}, 0},
     };
     for (const Case& c : cases) {
         SnapshotReport report{};
-        ASSERT_TRUE(BuildReport(Figures(c.processors), report));
+        ASSERT_TRUE(Build(Figures(c.processors), report));
         EXPECT_EQ(ContentsOf(report).icons, c.icons) << c.processors << " processors";
         EXPECT_EQ(report.currentIcon, c.shadeForTheNextGroup) << c.processors << " processors";
         FreeReport(report);
@@ -192,7 +206,7 @@ TEST(BuildReport, FinishedReportKeepsItsTextsAndEntriesInStep)
 
     for (const Case& c : cases) {
         SnapshotReport report{};
-        ASSERT_TRUE(BuildReport(c.figures, report)) << c.what;
+        ASSERT_TRUE(Build(c.figures, report)) << c.what;
 
         const std::vector<std::string> labels = Lines(report.labelText);
         const std::vector<std::string> values = Lines(report.valueText);
@@ -203,8 +217,7 @@ TEST(BuildReport, FinishedReportKeepsItsTextsAndEntriesInStep)
         EXPECT_EQ(CountReportLines(report.labelText), report.iconCount) << c.what;
         EXPECT_EQ(CountReportLines(report.recordText), static_cast<int32_t>(records.size())) << c.what;
 
-        // The n-th record line belongs to the n-th configuration row; here
-        // every record line is that row's value.
+        // The n-th record line belongs to the n-th configuration row.
         std::vector<std::string> configurationValues;
         for (int32_t row = 0; row < report.rowKindCount && row < static_cast<int32_t>(values.size()); ++row) {
             EXPECT_TRUE(report.rowKinds[row] == 0 || report.rowKinds[row] == 1) << c.what << " row " << row;
@@ -213,7 +226,12 @@ TEST(BuildReport, FinishedReportKeepsItsTextsAndEntriesInStep)
                 configurationValues.push_back(values[row]);
             }
         }
-        EXPECT_EQ(records, configurationValues) << c.what;
+        ASSERT_EQ(records.size(), configurationValues.size()) << c.what;
+        for (size_t line = 0; line < records.size(); ++line) {
+            // The record line is the row's value or, for RAM, its start.
+            EXPECT_EQ(configurationValues[line].compare(0, records[line].size(), records[line]), 0)
+                << c.what << ": '" << records[line] << "' vs '" << configurationValues[line] << "'";
+        }
         ASSERT_FALSE(records.empty()) << c.what;
         EXPECT_EQ(records[0], c.computerName) << c.what;
 
@@ -233,8 +251,8 @@ TEST(BuildReport, SecondSweepStartsFromNothing)
     SnapshotReport report{};
     report.allocator = &allocator;
 
-    ASSERT_TRUE(BuildReport(Figures(4), report));
-    ASSERT_TRUE(BuildReport(Figures(0), report));
+    ASSERT_TRUE(Build(Figures(4), report));
+    ASSERT_TRUE(Build(Figures(0), report));
 
     ExpectSameContents(ContentsOf(report), CleanSweep(Figures(0)), "after a larger sweep");
     EXPECT_EQ(report.iconIndexes[0], 1);
@@ -254,7 +272,7 @@ TEST(BuildReport, FailedSweepReturnsFalseAndKeepsTheRowsSoFar)
     SnapshotReport report{};
     report.allocator = &allocator;
 
-    EXPECT_FALSE(BuildReport(Figures(2), report));
+    EXPECT_FALSE(Build(Figures(2), report));
 
     EXPECT_EQ(TextOf(report.labelText), "USERNAME\nDATE&TIME\nCOMPUTERNAME\nUPTIME\n");
     EXPECT_EQ(TextOf(report.valueText), "<absent>");
@@ -278,7 +296,7 @@ TEST(BuildReport, RefusingAnyAllocationEndsTheSweepWithoutLeaking)
         report.allocator = &allocator;
         const std::string when = "refusing allocation point " + std::to_string(failAt);
 
-        const bool built = BuildReport(figures, report);
+        const bool built = Build(figures, report);
         if (built) {
             EXPECT_EQ(heap.refusals, 0u) << when;
             ExpectSameContents(ContentsOf(report), clean, when);
@@ -298,9 +316,9 @@ TEST(BuildReport, RefusingAnyAllocationEndsTheSweepWithoutLeaking)
         heap.failAt = failAt;
         heap.calls = 0;
         heap.refusals = 0;
-        EXPECT_FALSE(BuildReport(figures, report)) << when;
+        EXPECT_FALSE(Build(figures, report)) << when;
         heap.failAt = 0;
-        EXPECT_TRUE(BuildReport(figures, report)) << when;
+        EXPECT_TRUE(Build(figures, report)) << when;
         ExpectSameContents(ContentsOf(report), clean, when + ", then sweeping again");
         FreeReport(report);
         EXPECT_EQ(heap.liveBlocks, 0u) << when;
@@ -309,8 +327,119 @@ TEST(BuildReport, RefusingAnyAllocationEndsTheSweepWithoutLeaking)
             break;
         }
     }
-    // Four single rows (4, 4, 5 and 4 points) and three processor rows (5 each).
-    EXPECT_EQ(failAt, 4u + 4u + 5u + 4u + 3u * 5u + 1u);
+    // Four single rows (4, 4, 5 and 4 points), three processor rows (5 each),
+    // RAM (5) and PROCESSES (4).
+    EXPECT_EQ(failAt, 4u + 4u + 5u + 4u + 3u * 5u + 5u + 4u + 1u);
+}
+
+// Figures of a machine with every group: two identical network adapters, a
+// USB device and two fixed drives.
+SweepFigures FullFigures()
+{
+    SweepFigures figures = Figures(2);
+    figures.devices[0] = {"Example Display Adapter"};
+    figures.devices[1] = {"  Example Audio \t"};
+    figures.devices[2] = {"Example Ethernet", "Example Ethernet"};
+    figures.devices[3] = {"USB Input Device"};
+    DriveFigures drive{};
+    std::snprintf(drive.tag, sizeof(drive.tag), "[C:]");
+    std::snprintf(drive.volumeName, sizeof(drive.volumeName), "System");
+    std::snprintf(drive.fileSystemName, sizeof(drive.fileSystemName), "NTFS");
+    drive.totalBytes = 500107862016ull;
+    drive.totalFreeBytes = 185039908946ull;
+    figures.drives.push_back(drive);
+    std::snprintf(drive.tag, sizeof(drive.tag), "[D:]");
+    figures.drives.push_back(drive);
+    return figures;
+}
+
+TEST(BuildReport, EveryGroupGetsItsRowsAndTheShadesAlternate)
+{
+    SnapshotReport report{};
+    ASSERT_TRUE(Build(FullFigures(), report));
+    EXPECT_EQ(Lines(report.labelText),
+              (std::vector<std::string>{"USERNAME", "DATE&TIME", "COMPUTERNAME", "UPTIME", "CPU",
+                                        "CPU", "RAM", "PROCESSES", "DISPLAY", "MEDIA", "NETWORK",
+                                        "NETWORK", "USB", "DRIVE", "DRIVE"}));
+    EXPECT_EQ(ContentsOf(report).icons,
+              (std::vector<int32_t>{1, 0, 1, 0, 1, 1, 0, 1, 0, 1, 0, 0, 1, 0, 0}));
+    const std::vector<std::string> records = Lines(report.recordText);
+    EXPECT_EQ(records.size(), 11u);
+    EXPECT_EQ(records[5], "Example Audio") << "descriptions are trimmed";
+    EXPECT_EQ(records[6], "Example Ethernet");
+    EXPECT_EQ(records[7], "Example Ethernet") << "identical adapters are not merged";
+    EXPECT_EQ(records[9], "[C:] System 476.94GB NTFS");
+    EXPECT_EQ(Lines(report.valueText)[9], "Example Audio");
+    EXPECT_EQ(Lines(report.valueText)[13], "[C:] System Local 476.94GB NTFS 63%");
+    FreeReport(report);
+}
+
+TEST(BuildReport, EmptyDeviceGroupLeavesTheShadeToTheNext)
+{
+    SweepFigures figures = FullFigures();
+    figures.devices[0].clear();
+    SnapshotReport report{};
+    ASSERT_TRUE(Build(figures, report));
+    // MEDIA takes the shade DISPLAY would have had.
+    EXPECT_EQ(ContentsOf(report).icons,
+              (std::vector<int32_t>{1, 0, 1, 0, 1, 1, 0, 1, 0, 1, 1, 0, 1, 1}));
+    FreeReport(report);
+}
+
+TEST(BuildReport, UncountedProcessesFailTheSweepAfterTheMemoryRow)
+{
+    SweepFigures figures = FullFigures();
+    figures.processesCounted = false;
+    SnapshotReport report{};
+    EXPECT_FALSE(Build(figures, report));
+    EXPECT_EQ(TextOf(report.labelText),
+              "USERNAME\nDATE&TIME\nCOMPUTERNAME\nUPTIME\nCPU\nCPU\nRAM\n");
+    FreeReport(report);
+}
+
+TEST(BuildReport, ExtremesCarryOverFromSweepToSweep)
+{
+    RunningExtremes extremes = InitialExtremes();
+    SweepFigures figures = Figures(0);
+    SnapshotReport report{};
+    figures.processCount = 40;
+    ASSERT_TRUE(BuildReport(figures, extremes, report));
+    figures.processCount = 60;
+    ASSERT_TRUE(BuildReport(figures, extremes, report));
+    EXPECT_EQ(Lines(report.valueText)[5], "60 [Min 40 Max 60]");
+    FreeReport(report);
+}
+
+TEST(BuildReport, FailedDeviceRowLeavesNoTextsOutOfStep)
+{
+    SweepFigures figures = FullFigures();
+    SweepFigures noDevices = figures;
+    for (std::vector<std::string>& group : noDevices.devices)
+        group.clear();
+    noDevices.drives.clear();
+
+    // Allocation points before the first device row and within the device rows.
+    FailingHeap counting{};
+    const ReportAllocator countingAllocator = FailingAllocator(counting);
+    SnapshotReport report{};
+    report.allocator = &countingAllocator;
+    ASSERT_TRUE(Build(noDevices, report));
+    const size_t before = counting.calls;
+    FreeReport(report);
+    const size_t devicePoints = 5 * 5;
+
+    for (size_t failAt = before + 1; failAt <= before + devicePoints; ++failAt) {
+        FailingHeap heap{};
+        heap.failAt = failAt;
+        const ReportAllocator allocator = FailingAllocator(heap);
+        SnapshotReport failing{};
+        failing.allocator = &allocator;
+        EXPECT_FALSE(Build(figures, failing)) << failAt;
+        EXPECT_EQ(CountReportLines(failing.labelText), CountReportLines(failing.valueText)) << failAt;
+        EXPECT_EQ(failing.iconCount, failing.rowKindCount) << failAt;
+        EXPECT_EQ(failing.iconCount, 0) << failAt;
+        EXPECT_EQ(heap.liveBlocks, 0u) << failAt;
+    }
 }
 
 }  // namespace

@@ -235,7 +235,8 @@ static void UseSyntheticReport(const char* userName)
     figures.computerNameRead = true;
     strcpy(figures.computerName, "PC7");
     figures.computerNameLength = 3;
-    ASSERT_TRUE(BuildReport(figures, appState.report));
+    figures.processesCounted = true;
+    ASSERT_TRUE(BuildReport(figures, appState.extremes, appState.report));
     appState.lastSweepTime = (uint32_t)time(NULL);
 }
 
@@ -268,24 +269,28 @@ TEST_F(InformationWindow, RefreshResizesAMovedWindowInPlace)
     EXPECT_GT(after.right - after.left, before.right - before.left);
 }
 
-TEST_F(InformationWindow, MatchingSnapshotMarksNothing)
+TEST_F(InformationWindow, RowsAreMarkedAgainstTheLoadedSnapshot)
 {
     UseSyntheticReport("user");
-    strcpy(appState.storedText, appState.report.recordText.text);
-    appState.storedLineCount = 1;
-    appState.storedLineMatched = (int32_t*)calloc(1, sizeof(int32_t));
-    ASSERT_TRUE(RenderReport(window, false));
     HWND list = GetDlgItem(window, IDC_REPORT_LIST);
-    ASSERT_EQ(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0), 4);
+    std::string record = appState.report.recordText.text;  // "PC7\n<size>MB"
+    std::string size = record.substr(record.find('\n') + 1);
+    appState.storedLineMatched = (int32_t*)calloc(2, sizeof(int32_t));
+    appState.storedLineCount = 2;
+
+    strcpy(appState.storedText, record.c_str());
+    ASSERT_TRUE(RenderReport(window, false));
+    ASSERT_EQ(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0), appState.report.iconCount);
     EXPECT_EQ(ItemImage(list, 2), 1) << "the computer name row keeps its shade";
 
-    strcpy(appState.storedText, "OTHER-PC");
+    strcpy(appState.storedText, ("OTHER-PC\n" + size).c_str());
     ASSERT_TRUE(RenderReport(window, false));
-    ASSERT_EQ(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0), 5);
+    int rows = appState.report.iconCount;
+    ASSERT_EQ(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0), rows + 1);
     EXPECT_EQ(ItemImage(list, 2), 3);
-    EXPECT_EQ(ItemText(list, 4, 0), "MISSING");
-    EXPECT_EQ(ItemText(list, 4, 1), "OTHER-PC");
-    EXPECT_EQ(ItemImage(list, 4), 4);
+    EXPECT_EQ(ItemText(list, rows, 0), "MISSING");
+    EXPECT_EQ(ItemText(list, rows, 1), "OTHER-PC");
+    EXPECT_EQ(ItemImage(list, rows), 4);
 }
 
 static void* RefuseAllocation(size_t, void*) { return NULL; }
