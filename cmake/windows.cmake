@@ -9,6 +9,8 @@ add_library(tallyview_win STATIC
     src/app/app_state_win.cpp
     src/app/application_win.cpp
     src/app/terms_win.cpp
+    src/app/place_window_win.cpp
+    src/links/links_dialog_win.cpp
     src/snapshot/sweep_win.cpp
     src/window/information_window_win.cpp
     src/window/render_win.cpp

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "app/pixel_rect.h"
 #include "snapshot/snapshot_report.h"
 
 // Icons of the report list.
@@ -57,10 +58,6 @@ struct RenderMeasures {
     bool storedTextEmpty;
     int32_t titleBarHeight;   // T
     int32_t borderWidth;      // horizontal window border, B
-};
-
-struct PixelRect {
-    int32_t left, top, right, bottom;
 };
 
 // Where the window and its two controls go.
