@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "wine_test_support.h"
+#include "tested_program.h"
 #include "remote_list_view.h"
 
 static const char kCaption[] = "Tallyview-ZezedazUrod v1.4.0.0";

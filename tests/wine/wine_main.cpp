@@ -6,7 +6,7 @@
 #include <cstring>
 #include <string>
 
-#include "wine_test_support.h"
+#include "tested_program.h"
 
 static std::string programPath;
 

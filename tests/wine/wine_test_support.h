@@ -4,8 +4,7 @@
 
 #include <string>
 
-// Path of the built tallyview.exe, given on the command line.
-const std::string& TestedProgramPath();
+#include "tested_program.h"
 
 std::string ReadBytes(const std::string& path);  // "<absent>" when unreadable
 void WriteBytes(const std::string& path, const std::string& bytes);
