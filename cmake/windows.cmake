@@ -11,10 +11,15 @@ add_library(tallyview_win STATIC
     src/app/terms_win.cpp
     src/app/place_window_win.cpp
     src/links/links_dialog_win.cpp
+    src/links/shell_folders_win.cpp
+    src/links/shell_links_win.cpp
     src/snapshot/sweep_win.cpp
     src/window/information_window_win.cpp
     src/window/render_win.cpp
     src/store/snapshot_store_win.cpp
+    src/options/referrer_page_win.cpp
+    src/options/options_dialog_win.cpp
+    src/options/donate_dialog_win.cpp
 )
 target_include_directories(tallyview_win PUBLIC src src/resources)
 target_compile_definitions(tallyview_win PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601 _WIN32_IE=0x0600)

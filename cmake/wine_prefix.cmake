@@ -3,7 +3,10 @@
 if(NOT PREFIX)
     message(FATAL_ERROR "PREFIX not set")
 endif()
-if(EXISTS ${PREFIX}/system.reg AND EXISTS ${PREFIX}/.tallyview-ready)
+# Bump the marker name when the settings below change, so old prefixes are
+# brought up to date.
+set(READY ${PREFIX}/.tallyview-ready-2)
+if(EXISTS ${PREFIX}/system.reg AND EXISTS ${READY})
     return()
 endif()
 set(ENV{WINEPREFIX} ${PREFIX})
@@ -19,5 +22,13 @@ execute_process(COMMAND wine reg add "HKCU\\Software\\Wine\\WineDbg" /v ShowCras
 if(NOT result EQUAL 0)
     message(FATAL_ERROR "could not switch off the crash dialog: ${result}")
 endif()
+# Unmanaged windows: without a window manager, hiding a managed window makes
+# Wine wait about two seconds for the X server every time.
+execute_process(COMMAND wine reg add "HKCU\\Software\\Wine\\X11 Driver" /v Managed
+                        /t REG_SZ /d N /f
+                RESULT_VARIABLE result OUTPUT_QUIET ERROR_QUIET)
+if(NOT result EQUAL 0)
+    message(FATAL_ERROR "could not switch off managed windows: ${result}")
+endif()
 execute_process(COMMAND wineserver -w)
-file(WRITE ${PREFIX}/.tallyview-ready "")
+file(WRITE ${READY} "")

@@ -1,17 +1,109 @@
 #include "links/links_dialog_win.h"
 
-#include "app/place_window_win.h"
+#include <shlwapi.h>
 
-// Placeholder until the shortcut manager is in: the dialog opens and closes.
+#include <cstring>
+
+#include "app/app_state_win.h"
+#include "app/place_window_win.h"
+#include "links/link_paths.h"
+#include "links/shell_folders_win.h"
+#include "links/shell_links_win.h"
+#include "resource.h"
+
+// The boxes from top to bottom: the order of every refresh and processing.
+struct LinkBox {
+    int checkBoxId;
+    LinkLocation location;
+};
+
+static const LinkBox kLinkBoxes[kLinkLocationCount] = {
+    {IDC_LINK_USER_DESKTOP, UserDesktop},
+    {IDC_LINK_USER_START_MENU, UserStartMenu},
+    {IDC_LINK_USER_PROGRAMS, UserPrograms},
+    {IDC_LINK_USER_STARTUP, UserStartup},
+    {IDC_LINK_USER_QUICK_LAUNCH, UserQuickLaunch},
+    {IDC_LINK_MACHINE_DESKTOP, MachineDesktop},
+    {IDC_LINK_MACHINE_START_MENU, MachineStartMenu},
+    {IDC_LINK_MACHINE_PROGRAMS, MachinePrograms},
+    {IDC_LINK_MACHINE_STARTUP, MachineStartup},
+    {IDC_LINK_MACHINE_QUICK_LAUNCH, MachineQuickLaunch},
+    {IDC_LINK_COMMON_DESKTOP, CommonDesktop},
+    {IDC_LINK_COMMON_START_MENU, CommonStartMenu},
+    {IDC_LINK_COMMON_PROGRAMS, CommonPrograms},
+    {IDC_LINK_COMMON_STARTUP, CommonStartup},
+    {IDC_LINK_COMMON_QUICK_LAUNCH, CommonQuickLaunch},
+};
+
+static void OnLinksInit(HWND dialog)
+{
+    PlaceWindow(dialog, "Links", true, 0, 0, false, SW_SHOWNORMAL, true);
+    SetDlgItemTextA(dialog, IDC_LINKS_VERSION, appState.caption);
+    ReadShellFolderLocations();
+    strncpy(activeLinkFileName, appState.linkFileName, kActiveLinkFileNameSize - 1);
+    activeLinkFileName[kActiveLinkFileNameSize - 1] = '\0';
+    SendMessageA(dialog, WM_REFRESHLINKS, 0, 0);
+}
+
+// Enabled when the folder exists and its link path fits MAX_PATH, ticked when
+// the link there starts this program; otherwise disabled, tick left alone.
+static void RefreshLinks(HWND dialog)
+{
+    HCURSOR previous = SetCursor(LoadCursorA(NULL, IDC_WAIT));
+    for (const LinkBox& box : kLinkBoxes) {
+        const ShellFolderLocation& location = shellFolderLocations[box.location];
+        HWND checkBox = GetDlgItem(dialog, box.checkBoxId);
+        char linkPath[MAX_PATH];
+        if (location.found == 1 && PathIsDirectoryA(location.path) &&
+            ComposeLinkPath(location.path, activeLinkFileName, linkPath, sizeof(linkPath))) {
+            EnableWindow(checkBox, TRUE);
+            CheckDlgButton(dialog, box.checkBoxId,
+                           LinkPointsToThisProgram(linkPath) ? BST_CHECKED : BST_UNCHECKED);
+        } else {
+            EnableWindow(checkBox, FALSE);
+        }
+    }
+    SetCursor(previous);
+}
+
+// Every location is handled, whatever the boxes' state or earlier failures.
+static void ProcessLinks(HWND dialog)
+{
+    if (MessageBoxA(dialog, "Process the specified links?", appState.caption,
+                    MB_YESNO | MB_ICONQUESTION) != IDYES)
+        return;
+    HCURSOR previous = SetCursor(LoadCursorA(NULL, IDC_WAIT));
+    for (const LinkBox& box : kLinkBoxes) {
+        const char* folderPath = shellFolderLocations[box.location].path;
+        if (IsDlgButtonChecked(dialog, box.checkBoxId) == BST_CHECKED)
+            CreateLinkInFolder(dialog, folderPath);
+        else
+            DeleteLinkInFolder(dialog, folderPath);
+    }
+    SetCursor(previous);
+    PostMessageA(dialog, WM_REFRESHLINKS, 0, 0);
+    MessageBoxA(dialog, "Links Processing complete.", appState.caption, MB_ICONINFORMATION);
+}
+
 INT_PTR CALLBACK LinksDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
 {
     switch (message) {
     case WM_INITDIALOG:
-        PlaceWindow(dialog, "Links", true, 0, 0, false, SW_SHOWNORMAL, true);
+        OnLinksInit(dialog);
+        break;
+    case WM_REFRESHLINKS:
+        RefreshLinks(dialog);
         break;
     case WM_COMMAND:
-        if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL)
+        switch (LOWORD(wParam)) {
+        case IDC_PROCESS:
+            ProcessLinks(dialog);
+            break;
+        case IDOK:
+        case IDCANCEL:
             EndDialog(dialog, 0);
+            break;
+        }
         break;
     case WM_CLOSE:
         EndDialog(dialog, 0);

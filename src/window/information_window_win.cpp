@@ -4,6 +4,7 @@
 
 #include "app/app_state_win.h"
 #include "app/application_win.h"
+#include "options/options_dialog_win.h"
 #include "resource.h"
 #include "store/snapshot_store_win.h"
 #include "window/render_win.h"
@@ -65,7 +66,9 @@ static void OnInformationClose(HWND window)
 
 static void OpenOptionsDialog(HWND window)
 {
-    // The options dialog is not built yet.
+    // No owner: this window stays enabled and its timer keeps running.
+    DialogBoxParamA(appState.instanceHandle, MAKEINTRESOURCEA(IDD_OPTIONS), NULL,
+                    OptionsDialogProc, 0);
     SetActiveWindow(window);
 }
 

@@ -84,7 +84,8 @@ TEST_F(Program, ShowsItsWindowAndEndsWithExitCodeOneWhenClosed)
     HWND window = NULL;
     for (int i = 0; i < 200 && window == NULL; ++i) {
         window = FindWindowA(NULL, kCaption);
-        if (window == NULL || !IsWindowVisible(window)) {
+        // The information window, not a message box of the same caption.
+        if (window == NULL || !IsWindowVisible(window) || GetDlgItem(window, 1025) == NULL) {
             window = NULL;
             Sleep(100);
         }
