@@ -2,24 +2,17 @@
 
 #include <cstring>
 
+#include "app/join_path.h"
+
 bool ComposeLinkPath(const char* folderPath, const char* linkFileName, char* linkPath,
                      size_t linkPathSize)
 {
-    if (linkPathSize == 0)
-        return false;
-    linkPath[0] = '\0';
+    if (linkPathSize > 0)
+        linkPath[0] = '\0';
     size_t folderLength = strlen(folderPath);
     if (folderLength == 0)
         return false;
-    bool addBackslash = folderPath[folderLength - 1] != '\\';
-    size_t nameLength = strlen(linkFileName);
-    if (folderLength + (addBackslash ? 1 : 0) + nameLength >= linkPathSize)
-        return false;
-    memcpy(linkPath, folderPath, folderLength);
-    if (addBackslash)
-        linkPath[folderLength++] = '\\';
-    memcpy(linkPath + folderLength, linkFileName, nameLength + 1);
-    return true;
+    return JoinPath(folderPath, folderLength, linkFileName, linkPath, linkPathSize);
 }
 
 bool DeriveWorkingDirectory(const char* programPath, char* workingDirectory,

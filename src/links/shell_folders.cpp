@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "app/join_path.h"
 #include "app/trim_whitespace.h"
 
 const char kQuickLaunchSuffix[] = "Microsoft\\Internet Explorer\\Quick Launch";
@@ -41,15 +42,7 @@ static bool ComposeFolderPath(const char* text, size_t quickLaunchCut, char* pat
     }
     if (length > quickLaunchCut)
         length = quickLaunchCut;
-    bool addBackslash = length == 0 || text[length - 1] != '\\';
-    size_t suffixLength = strlen(kQuickLaunchSuffix);
-    if (length + (addBackslash ? 1 : 0) + suffixLength >= pathSize)
-        return false;
-    memcpy(path, text, length);
-    if (addBackslash)
-        path[length++] = '\\';
-    memcpy(path + length, kQuickLaunchSuffix, suffixLength + 1);
-    return true;
+    return JoinPath(text, length, kQuickLaunchSuffix, path, pathSize);
 }
 
 void ApplyShellFolderValue(bool queried, uint32_t type, const char* bytes, uint32_t byteCount,

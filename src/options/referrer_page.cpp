@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "app/join_path.h"
+
 const char kMakerSiteAddress[] = "https://www.example.com";
 const char kProductPageAddress[] = "https://www.example.com/software/tallyview";
 const char kVersionString[] = "Tallyview v1.4.0.0";
@@ -49,14 +51,6 @@ static const char* TextOrEmpty(const char* text)
     return text != nullptr ? text : "";
 }
 
-// A backslash goes between folder and name unless the folder already ends in
-// one; an empty text gets none.
-static bool NeedsBackslash(const char* path)
-{
-    size_t length = strlen(path);
-    return length > 0 && path[length - 1] != '\\';
-}
-
 void ComposeReferrerPageName(const char* caption, char* name, size_t nameSize)
 {
     if (nameSize == 0)
@@ -84,12 +78,8 @@ bool ComposeReferrerPagePath(const char* tempValue, const char* tmpValue, const 
     const char* folder = temp[0] != '\0' ? temp : tmp;
     if (folder[0] == '\0')
         return false;
-    size_t maxLength = pathSize < kReferrerPathSize ? pathSize - 1 : kMaxPathLength;
-    size_t length = strlen(folder) + (NeedsBackslash(folder) ? 1 : 0) + nameLength;
-    if (length > maxLength)
-        return false;
-    snprintf(path, pathSize, "%s%s%s", folder, NeedsBackslash(folder) ? "\\" : "", pageName);
-    return true;
+    size_t limit = pathSize < kReferrerPathSize ? pathSize : kReferrerPathSize;
+    return JoinPath(folder, strlen(folder), pageName, path, limit);
 }
 
 bool ComposeReferrerPageText(const char* pageName, const char* address, char* text,
@@ -112,12 +102,14 @@ bool ComposeUpdateCheckAddress(const char* productAddress, const char* version, 
 {
     if (addressSize == 0)
         return false;
-    const char* product = TextOrEmpty(productAddress);
-    int written = snprintf(address, addressSize, "%s%sversion_checker.pl?version=%s", product,
-                           NeedsBackslash(product) ? "\\" : "", TextOrEmpty(version));
-    if (written < 0 || (size_t)written >= addressSize) {
+    // The shell's backslash rule, so the address gets a "\\", not a "/".
+    char page[512];
+    int written = snprintf(page, sizeof(page), "version_checker.pl?version=%s",
+                           TextOrEmpty(version));
+    if (written < 0 || (size_t)written >= sizeof(page)) {
         address[0] = '\0';
         return false;
     }
-    return true;
+    const char* product = TextOrEmpty(productAddress);
+    return JoinPath(product, strlen(product), page, address, addressSize);
 }

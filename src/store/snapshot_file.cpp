@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "app/join_path.h"
+
 static const size_t kReadLimit = kStoredTextCapacity - 1;
 static const char kDataFolderName[] = "[hollowpinestudio]TallyviewData";
 
@@ -86,32 +88,17 @@ bool SnapshotTextsEqual(const char* recordText, const char* storedText)
                   storedText != nullptr ? storedText : "") == 0;
 }
 
-// Appends a backslash unless the path is empty or already ends in one.
-static bool AppendWithBackslash(char* path, size_t pathSize, const char* name)
-{
-    size_t length = strlen(path);
-    bool needsBackslash = length > 0 && path[length - 1] != '\\';
-    int written = snprintf(path + length, pathSize - length, "%s%s", needsBackslash ? "\\" : "",
-                           name);
-    return written >= 0 && (size_t)written < pathSize - length;
-}
-
 bool ComposeSnapshotPaths(const char* appDataPath, const char* computerName, char* folderPath,
                           char* filePath, size_t pathSize)
 {
     if (pathSize == 0)
         return false;
-    folderPath[0] = '\0';
     filePath[0] = '\0';
-    if (strlen(appDataPath) >= pathSize)
+    if (!JoinPath(appDataPath, strlen(appDataPath), kDataFolderName, folderPath, pathSize))
         return false;
-    strcpy(folderPath, appDataPath);
-    if (!AppendWithBackslash(folderPath, pathSize, kDataFolderName))
-        return false;
-    strcpy(filePath, folderPath);
     char fileName[300];
     int written = snprintf(fileName, sizeof(fileName), "%s.txt", computerName);
     if (written < 0 || (size_t)written >= sizeof(fileName))
         return false;
-    return AppendWithBackslash(filePath, pathSize, fileName);
+    return JoinPath(folderPath, strlen(folderPath), fileName, filePath, pathSize);
 }
