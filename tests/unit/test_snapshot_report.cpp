@@ -32,19 +32,6 @@ struct ReportOnFailingHeap {
 
 // --- Growth rule ---------------------------------------------------------
 
-TEST(GrowText, NewTextIsTwiceTheCountOfZeroBytes)
-{
-    ReportOnFailingHeap fixture;
-    SnapshotReport& report = fixture.report;
-
-    ASSERT_TRUE(GrowText(report, report.labelText, 9));
-
-    ASSERT_NE(report.labelText.text, nullptr);
-    EXPECT_EQ(report.labelText.capacity, 18u);
-    EXPECT_EQ(BlockSize(fixture.heap, report.labelText.text), 18u);
-    EXPECT_EQ(std::string(report.labelText.text, 18), std::string(18, '\0'));
-}
-
 TEST(GrowText, AppendingUsernameToAnAbsentLabelTextAllocatesEighteenZeroedBytes)
 {
     ReportOnFailingHeap fixture;
@@ -78,35 +65,6 @@ TEST(GrowText, EveryAppendAddsTwiceItsLengthToTheAllocatedSize)
 
     FinishReport(report);
     EXPECT_EQ(report.labelText.capacity, capacity) << "finishing must not shrink the block";
-}
-
-TEST(GrowText, ResizeAddsToTheAllocatedSizeAndKeepsTheText)
-{
-    ReportOnFailingHeap fixture;
-    SnapshotReport& report = fixture.report;
-    ASSERT_TRUE(AppendRow(report, "USERNAME", "alice", nullptr, true, RowKindInformation));
-    ASSERT_EQ(report.labelText.capacity, 18u);
-
-    ASSERT_TRUE(GrowText(report, report.labelText, 100));
-
-    EXPECT_EQ(fixture.heap.lastSize, 218u);
-    EXPECT_EQ(report.labelText.capacity, 218u);
-    EXPECT_EQ(TextOf(report.labelText), "USERNAME\n");
-}
-
-TEST(GrowText, GrowthOfZeroGivesAnAbsentTextRoomForItsTerminatorOnly)
-{
-    ReportOnFailingHeap fixture;
-    SnapshotReport& report = fixture.report;
-
-    ASSERT_TRUE(GrowText(report, report.valueText, 0));
-    EXPECT_EQ(report.valueText.capacity, 1u);
-    EXPECT_EQ(TextOf(report.valueText), "");
-
-    const size_t callsBefore = fixture.heap.calls;
-    ASSERT_TRUE(GrowText(report, report.valueText, 0));
-    EXPECT_EQ(fixture.heap.calls, callsBefore);
-    EXPECT_EQ(report.valueText.capacity, 1u);
 }
 
 TEST(GrowText, RefusedAllocationLeavesTheTextAbsent)
@@ -229,22 +187,6 @@ TEST(AppendRowEntry, RefusedKindArrayKeepsItsEntries)
     EXPECT_EQ(fixture.heap.badReleases, 0u);
 }
 
-TEST(AppendRowEntry, RefusedFirstEntryLeavesBothArraysAbsent)
-{
-    ReportOnFailingHeap fixture;
-    SnapshotReport& report = fixture.report;
-    fixture.heap.failAt = 1;
-
-    EXPECT_FALSE(AppendRowEntry(report, true, 1));
-
-    EXPECT_EQ(report.iconIndexes, nullptr);
-    EXPECT_EQ(report.iconCount, 0);
-    EXPECT_EQ(report.rowKinds, nullptr);
-    EXPECT_EQ(report.rowKindCount, 0);
-}
-
-// --- Rows ------------------------------------------------------------------
-
 TEST(AppendRow, AppendsLabelThenRecordThenValue)
 {
     // Refusing each allocation point in turn shows the order of the texts.
@@ -274,17 +216,6 @@ TEST(AppendRow, AppendsLabelThenRecordThenValue)
     }
 }
 
-TEST(AppendRow, RowWithoutRecordLeavesTheRecordTextAlone)
-{
-    ReportOnFailingHeap fixture;
-    SnapshotReport& report = fixture.report;
-
-    ASSERT_TRUE(AppendRow(report, "UPTIME", "0 Days 0 Hours 0 Minutes", nullptr, true, RowKindInformation));
-
-    EXPECT_EQ(report.recordText.text, nullptr);
-    EXPECT_EQ(fixture.heap.calls, 4u) << "label, value and the two entries";
-}
-
 TEST(AppendRow, LineFeedInsideATextBecomesASpaceSoRowsStayInStep)
 {
     ReportOnFailingHeap fixture;
@@ -298,24 +229,6 @@ TEST(AppendRow, LineFeedInsideATextBecomesASpaceSoRowsStayInStep)
     EXPECT_EQ(TextOf(report.recordText), "Example CPU\nC:");
     EXPECT_EQ(CountReportLines(report.valueText), CountReportLines(report.labelText));
 }
-
-TEST(AppendRow, WorksOnTheCLibraryHeap)
-{
-    SnapshotReport report{};
-    BeginReport(report);
-    ASSERT_TRUE(AppendRow(report, "COMPUTERNAME", "WORKSTATION-7", "WORKSTATION-7", true, RowKindConfiguration));
-    ASSERT_TRUE(AppendRow(report, "CPU", "Example CPU [@~2993MHz]", "Example CPU [@~2993MHz]", false,
-                          RowKindConfiguration));
-    FinishReport(report);
-
-    EXPECT_EQ(TextOf(report.labelText), "COMPUTERNAME\nCPU");
-    EXPECT_EQ(TextOf(report.recordText), "WORKSTATION-7\nExample CPU [@~2993MHz]");
-    EXPECT_EQ(Entries(report.iconIndexes, report.iconCount), (std::vector<int32_t>{1, 0}));
-    FreeReport(report);  // the leak checker sees anything left behind
-    EXPECT_EQ(report.labelText.text, nullptr);
-}
-
-// --- Frame of a sweep ------------------------------------------------------
 
 TEST(FinishReport, RemovesOnlyAFinalLineFeed)
 {
@@ -344,15 +257,6 @@ TEST(FinishReport, RemovesOnlyAFinalLineFeed)
         EXPECT_EQ(TextOf(report.valueText), c.after) << "value from \"" << c.before << "\"";
         EXPECT_EQ(TextOf(report.recordText), c.after) << "record from \"" << c.before << "\"";
     }
-}
-
-TEST(FinishReport, LeavesAbsentTextsAbsent)
-{
-    SnapshotReport report{};
-    FinishReport(report);
-    EXPECT_EQ(report.labelText.text, nullptr);
-    EXPECT_EQ(report.valueText.text, nullptr);
-    EXPECT_EQ(report.recordText.text, nullptr);
 }
 
 TEST(CountReportLines, CountsLineFeedsPlusOneForAnyNonEmptyText)
@@ -398,24 +302,6 @@ TEST(FreeReport, ReleasesEveryBlockAndKeepsShadeAndAllocator)
 
     FreeReport(report);  // a second free finds nothing to release
     EXPECT_EQ(fixture.heap.badReleases, 0u);
-}
-
-TEST(BeginReport, StartsFromNothingWithShadeOne)
-{
-    ReportOnFailingHeap fixture;
-    SnapshotReport& report = fixture.report;
-    ASSERT_TRUE(AppendRow(report, "CPU", "Example", "Example", true, RowKindConfiguration));
-    report.currentIcon = 0;
-
-    BeginReport(report);
-
-    EXPECT_EQ(fixture.heap.liveBlocks, 0u);
-    EXPECT_EQ(report.iconCount, 0);
-    EXPECT_EQ(report.rowKindCount, 0);
-    EXPECT_EQ(report.currentIcon, 1);
-    ASSERT_TRUE(AppendRow(report, "USERNAME", "alice", nullptr, true, RowKindInformation));
-    EXPECT_EQ(Entries(report.iconIndexes, report.iconCount), (std::vector<int32_t>{1}));
-    EXPECT_EQ(TextOf(report.labelText), "USERNAME\n");
 }
 
 }  // namespace

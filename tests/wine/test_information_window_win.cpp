@@ -19,20 +19,6 @@
 #include "window/information_window_win.h"
 #include "window/render_win.h"
 
-// Takes every message waiting for this thread; true when WM_QUIT was among them.
-static bool DrainQueueForQuit()
-{
-    bool quit = false;
-    MSG message;
-    while (PeekMessageA(&message, NULL, 0, 0, PM_REMOVE)) {
-        if (message.message == WM_QUIT)
-            quit = true;
-        else
-            DispatchMessageA(&message);
-    }
-    return quit;
-}
-
 static std::string ItemText(HWND list, int item, int subItem)
 {
     char buffer[512] = {0};

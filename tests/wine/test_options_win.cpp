@@ -98,19 +98,6 @@ std::string ReferrerPageBytes(const std::string& address)
     return bytes;
 }
 
-bool DrainQueueForQuit()
-{
-    bool quit = false;
-    MSG message;
-    while (PeekMessageA(&message, NULL, 0, 0, PM_REMOVE)) {
-        if (message.message == WM_QUIT)
-            quit = true;
-        else
-            DispatchMessageA(&message);
-    }
-    return quit;
-}
-
 void SendCommand(HWND dialog, int id)
 {
     SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, 0), 0);

@@ -116,3 +116,16 @@ void DeleteAppDataValue()
     RegDeleteValueA(key, "AppData");
     RegCloseKey(key);
 }
+
+bool DrainQueueForQuit()
+{
+    bool quit = false;
+    MSG message;
+    while (PeekMessageA(&message, NULL, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT)
+            quit = true;
+        else
+            DispatchMessageA(&message);
+    }
+    return quit;
+}

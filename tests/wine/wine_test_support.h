@@ -24,3 +24,7 @@ bool UseFreshAppData(ScopedAppData& scoped, const char* name);
 void RestoreAppData(ScopedAppData& scoped);
 void SetAppDataValue(DWORD type, const std::string& value);
 void DeleteAppDataValue();
+
+// Takes every message waiting for this thread, dispatching all but WM_QUIT;
+// true when WM_QUIT was among them.
+bool DrainQueueForQuit();
