@@ -43,7 +43,12 @@ target_compile_options(tallyview PRIVATE ${TALLYVIEW_WARNINGS})
 target_link_libraries(tallyview PRIVATE tallyview_win)
 # Self-contained: no DLL beyond those Windows ships.
 target_link_options(tallyview PRIVATE -static -static-libgcc -static-libstdc++)
+# Address space layout randomisation (64-bit) and no code run from data
+# pages. Newer binutils set these by default; older ones do not.
+target_link_options(tallyview PRIVATE -Wl,--dynamicbase,--high-entropy-va,--nxcompat)
 set_target_properties(tallyview PROPERTIES OUTPUT_NAME tallyview)
+# Size and reproducibility flags, the package and its check.
+include(${CMAKE_SOURCE_DIR}/cmake/release.cmake)
 
 # GoogleTest from the source Debian installs; threads off, as the tests are
 # single-threaded and Wine runs them in one process.

@@ -12,6 +12,7 @@ REQUIRED_TOOLS=(
     "cmake:cmake"
     "g++:g++"
     "clang++:clang"
+    "/usr/lib/llvm-14/lib/clang/14.0.6/lib/linux/libclang_rt.fuzzer-x86_64.a:libclang-rt-14-dev"
     "x86_64-w64-mingw32-gcc-posix:gcc-mingw-w64-x86-64-posix"
     "x86_64-w64-mingw32-g++-posix:g++-mingw-w64-x86-64-posix"
     "x86_64-w64-mingw32-windres:binutils-mingw-w64-x86-64"
@@ -24,6 +25,8 @@ REQUIRED_TOOLS=(
     "/usr/bin/convert:imagemagick"
     "/usr/src/googletest/CMakeLists.txt:googletest"
     "/usr/include/gtest/gtest.h:libgtest-dev"
+    "/usr/include/benchmark/benchmark.h:libbenchmark-dev"
+    "python3:python3"
 )
 
 install_missing() {

@@ -28,6 +28,23 @@ static void ReleaseStartupResources()
     }
 }
 
+// DLLs loaded later (shell and COM helpers on demand) come from the system
+// folder only, never from the current or the program's folder, where a
+// planted DLL could wait. Looked up at run time, so a system without the
+// call still starts.
+static void RestrictDllSearch()
+{
+    typedef BOOL(WINAPI * SetDefaultDllDirectoriesCall)(DWORD);
+    HMODULE kernel = GetModuleHandleA("kernel32.dll");
+    if (kernel == NULL)
+        return;
+    SetDefaultDllDirectoriesCall setDefaultDllDirectories =
+        reinterpret_cast<SetDefaultDllDirectoriesCall>(
+            reinterpret_cast<void*>(GetProcAddress(kernel, "SetDefaultDllDirectories")));
+    if (setDefaultDllDirectories != NULL)
+        setDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
+}
+
 static void EndCom()
 {
     if (appState.comInitialized) {
@@ -38,6 +55,7 @@ static void EndCom()
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 {
+    RestrictDllSearch();
     InitializeAppState(instance);
 
     if (!CheckSingleInstance())

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
@@ -126,22 +127,24 @@ static bool SnapshotIsWritable(const char* filePath)
     return GetLastError() == ERROR_FILE_NOT_FOUND;
 }
 
-static bool WriteWholeFile(const char* path, const std::string& bytes)
+bool WriteWholeFile(const char* path, const char* bytes, size_t size)
 {
+    if (size > MAXDWORD)
+        return false;
     HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
                               NULL);
     if (file == INVALID_HANDLE_VALUE)
         return false;
     DWORD written = 0;
-    bool ok = WriteFile(file, bytes.data(), (DWORD)bytes.size(), &written, NULL) &&
-              written == bytes.size() && FlushFileBuffers(file);
+    bool ok = WriteFile(file, bytes, (DWORD)size, &written, NULL) && written == size &&
+              FlushFileBuffers(file);
     ok = CloseHandle(file) && ok;
     return ok;
 }
 
 // Replaces the snapshot in one step. A file just written can be held for a
 // moment by an indexer or a virus scanner, so a refused replace is retried.
-static bool ReplaceSnapshot(const char* newPath, const char* filePath)
+bool ReplaceSnapshot(const char* newPath, const char* filePath)
 {
     for (int attempt = 0; attempt < 5; ++attempt) {
         if (MoveFileExA(newPath, filePath, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
@@ -175,6 +178,9 @@ void SaveSnapshot()
         return;
     std::string bytes;
     EncodeSnapshot(appState.report.recordText.text, bytes);
-    if (!WriteWholeFile(newPath, bytes) || !ReplaceSnapshot(newPath, filePath))
+    if (!snapshotSaveSteps.writeNewFile(newPath, bytes.data(), bytes.size()) ||
+        !snapshotSaveSteps.replaceSnapshot(newPath, filePath))
         DeleteFileA(newPath);
 }
+
+SnapshotSaveSteps snapshotSaveSteps = {WriteWholeFile, ReplaceSnapshot};

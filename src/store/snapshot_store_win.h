@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstddef>
+
 // Reads the user's application-data folder into the state record.
 void ReadAppDataFolder();
 
@@ -10,3 +12,16 @@ bool LoadAndCompareSnapshot();
 
 // Sweeps afresh and writes this computer's snapshot.
 void SaveSnapshot();
+
+// The two file steps of a save: write the whole temporary file (flushed),
+// then put it in place of the snapshot. The program keeps the defaults;
+// tests replace them to make one step fail.
+struct SnapshotSaveSteps {
+    bool (*writeNewFile)(const char* path, const char* bytes, size_t size);
+    bool (*replaceSnapshot)(const char* newPath, const char* filePath);
+};
+extern SnapshotSaveSteps snapshotSaveSteps;
+
+// The real steps, for a test step that wraps them.
+bool WriteWholeFile(const char* path, const char* bytes, size_t size);
+bool ReplaceSnapshot(const char* newPath, const char* filePath);

@@ -73,14 +73,34 @@ static TextSlice NextLine(LineReader& reader, bool* endedText = nullptr)
     return CutLine(start, lineLength);
 }
 
-// The stored lines as the comparison walks them: from the start of the text
-// to its end, trimmed; never more than there are flags for.
+// Length of the stored line at `position`: up to the next line feed, the end
+// of the text or the scan limit; past the end of the text it is empty.
+static size_t StoredLineLength(const char* text, size_t length, size_t position)
+{
+    if (position >= length)
+        return 0;
+    const char* start = text + position;
+    const char* feed = static_cast<const char*>(memchr(start, '\n', length - position));
+    size_t lineLength = feed != nullptr ? (size_t)(feed - start) : length - position;
+    if (position + lineLength > kStoredScanLimit)
+        lineLength = kStoredScanLimit - position;
+    return lineLength;
+}
+
+// The stored lines, trimmed, exactly as the "MISSING" rows list them, so that
+// a row can take any line that would otherwise be shown as missing (also the
+// empty line after a final line feed, or the one line of an empty text).
 static void SplitStoredLines(const StoredSnapshot& stored, std::vector<TextSlice>& lines)
 {
     lines.clear();
-    LineReader reader = MakeReader(stored.storedText);
-    while (!AtEnd(reader) && lines.size() < stored.storedLineCount)
-        lines.push_back(Trim(NextLine(reader)));
+    const char* text = stored.storedText != nullptr ? stored.storedText : "";
+    size_t length = strlen(text);
+    size_t position = 0;
+    for (uint32_t m = 0; m < stored.storedLineCount && position < kStoredScanLimit; ++m) {
+        size_t lineLength = StoredLineLength(text, length, position);
+        lines.push_back(Trim(CutLine(text + (position < length ? position : length), lineLength)));
+        position += lineLength + 1;
+    }
 }
 
 // Index of the first stored line equal to `record` that no row has taken
@@ -123,11 +143,11 @@ static void PlanDataRows(const SnapshotReport& report, const std::vector<TextSli
         planned.icon = icon;
         plan.rows.push_back(planned);
         // The last line has no line feed, so it adds nothing to the counter.
+        // A text ending in a line feed ends with an empty row (a last value
+        // that was empty), which is still a row.
         if (lastRow)
             break;
         ++plan.rowCounter;
-        if (AtEnd(values))
-            break;
     }
 }
 
@@ -137,16 +157,7 @@ static void PlanMissingRows(const StoredSnapshot& stored, RenderPlan& plan)
     size_t length = strlen(text);
     size_t position = 0;
     for (uint32_t m = 0; m < stored.storedLineCount && position < kStoredScanLimit; ++m) {
-        // A line runs to the next line feed, the end of the text or the scan
-        // limit; past the end of the text it is empty.
-        size_t lineLength = 0;
-        if (position < length) {
-            const char* start = text + position;
-            const char* feed = static_cast<const char*>(memchr(start, '\n', length - position));
-            lineLength = feed != nullptr ? (size_t)(feed - start) : length - position;
-            if (position + lineLength > kStoredScanLimit)
-                lineLength = kStoredScanLimit - position;
-        }
+        size_t lineLength = StoredLineLength(text, length, position);
         bool matched = stored.storedLineMatched != nullptr && stored.storedLineMatched[m] == 1;
         if (!matched) {
             ++plan.missingCount;

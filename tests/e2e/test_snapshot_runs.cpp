@@ -6,76 +6,18 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <cstdio>
-#include <cstring>
 #include <string>
 #include <vector>
 
-#include "tested_program.h"
+#include "driver_support.h"
 #include "remote_list_view.h"
 
-static const char kCaption[] = "Tallyview-ZezedazUrod v1.4.0.0";
-static const char kMutexName[] = "GlobalMutexHollowpineStudioTallyviewDozidodUder";
-static const char kTermsFileName[] = "TermsAccepted-Tallyview_DozidodUder.txt";
-static const char kTermsText[] =
-    "The Terms and Conditions and Disclaimer for 'Tallyview-ZezedazUrod v1.4.0.0' have been "
-    "accepted.";
-static const char kShellFoldersKey[] =
-    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
-static const char kDataFolderName[] = "[hollowpinestudio]TallyviewData";
 static const char kMissingLabel[] = "MISSING";
 static const char kForeignCpuLine[] = "FOREIGN-CPU [@~1MHz]";
-static const int kReportListId = 1025;
 static const int kMissingImage = 4;
 
-// Hang guards only: a start under Wine takes a second or two.
-static const DWORD kShowTimeoutMs = 30000;
-static const DWORD kEndTimeoutMs = 30000;
-static const DWORD kPollMs = 20;
-static const DWORD kNotEnded = 0xFFFFFFFF;
-
 // ---------------------------------------------------------------------------
-// Files and folders of the driver's own.
-
-static bool WriteBytes(const std::string& path, const std::string& bytes)
-{
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, NULL);
-    if (file == INVALID_HANDLE_VALUE)
-        return false;
-    DWORD written = 0;
-    bool ok = WriteFile(file, bytes.data(), (DWORD)bytes.size(), &written, NULL) &&
-              written == bytes.size();
-    return CloseHandle(file) && ok;
-}
-
-static bool ReadBytes(const std::string& path, std::string& bytes)
-{
-    bytes.clear();
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                              NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
-    if (file == INVALID_HANDLE_VALUE)
-        return false;
-    char chunk[65536];
-    DWORD read = 0;
-    bool ok = true;
-    while ((ok = ReadFile(file, chunk, sizeof(chunk), &read, NULL) != FALSE) && read > 0)
-        bytes.append(chunk, read);
-    CloseHandle(file);
-    return ok;
-}
-
-static bool FileExists(const std::string& path)
-{
-    DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-static bool FolderExists(const std::string& path)
-{
-    DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
+// Files of the driver's own.
 
 static bool LastWriteTime(const std::string& path, FILETIME& time)
 {
@@ -102,59 +44,8 @@ static bool AgeFile(const std::string& path)
     return CloseHandle(file) && ok;
 }
 
-static void DeleteTree(const std::string& folder)
-{
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            std::string name = found.cFileName;
-            if (name == "." || name == "..")
-                continue;
-            std::string path = folder + "\\" + name;
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                DeleteTree(path);
-            } else {
-                SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-                DeleteFileA(path.c_str());
-            }
-        } while (FindNextFileA(search, &found));
-        FindClose(search);
-    }
-    RemoveDirectoryA(folder.c_str());
-}
-
-static std::string ThisComputerName()
-{
-    char name[MAX_COMPUTERNAME_LENGTH + 1] = "";
-    DWORD size = sizeof(name);
-    if (!GetComputerNameA(name, &size))
-        return std::string();
-    return name;
-}
-
 // ---------------------------------------------------------------------------
 // The snapshot file's bytes.
-
-// Shows bytes with the unprintable ones escaped, so a failure shows what differs.
-static std::string Printable(const std::string& bytes)
-{
-    std::string text;
-    for (unsigned char c : bytes) {
-        if (c >= 32 && c < 127 && c != '\\') {
-            text += (char)c;
-        } else {
-            char escaped[8];
-            snprintf(escaped, sizeof(escaped), "\\x%02X", c);
-            text += escaped;
-        }
-        if (text.size() > 600) {
-            text += "...";
-            break;
-        }
-    }
-    return "\"" + text + "\" (" + std::to_string(bytes.size()) + " bytes)";
-}
 
 // The file's lines, after checking its frame: lines joined by CR LF, then
 // exactly one NUL and nothing after it. Empty `problem` when well formed.
@@ -288,34 +179,7 @@ static void ExpectSnapshotOfRows(const std::string& bytes, const std::vector<Lis
 }
 
 // ---------------------------------------------------------------------------
-// Windows of the program's process.
-
-struct WindowSearch {
-    DWORD processId;
-    HWND found;
-};
-
-static BOOL CALLBACK MatchShownWindow(HWND window, LPARAM parameter)
-{
-    WindowSearch* search = (WindowSearch*)parameter;
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    if (owner != search->processId || !IsWindowVisible(window))
-        return TRUE;
-    char text[128] = "";
-    GetWindowTextA(window, text, sizeof(text));
-    if (strcmp(text, kCaption) != 0)
-        return TRUE;
-    search->found = window;
-    return FALSE;
-}
-
-static HWND FindShownWindow(DWORD processId)
-{
-    WindowSearch search = {processId, NULL};
-    EnumWindows(MatchShownWindow, (LPARAM)&search);
-    return search.found;
-}
+// The information window.
 
 static int TitleBarHeight(HWND window)
 {
@@ -341,167 +205,8 @@ static void ExpectHeightForRows(HWND window, size_t rowCount)
 
 // ---------------------------------------------------------------------------
 
-class SnapshotRun : public testing::Test {
+class SnapshotRun : public ProgramRun {
 protected:
-    void SetUp() override
-    {
-        ZeroMemory(&process, sizeof(process));
-        ASSERT_FALSE(TestedProgramPath().empty()) << "run with --program=<tallyview.exe>";
-        HANDLE otherCopy = OpenMutexA(SYNCHRONIZE, FALSE, kMutexName);
-        if (otherCopy != NULL) {
-            CloseHandle(otherCopy);
-            FAIL() << "another copy of the program is running";
-        }
-        computerName = ThisComputerName();
-        ASSERT_NE(computerName, "");
-
-        static int folderNumber = 0;
-        char temp[MAX_PATH];
-        DWORD length = GetTempPathA(sizeof(temp), temp);
-        ASSERT_TRUE(length > 0 && length < sizeof(temp));
-        char name[64];
-        snprintf(name, sizeof(name), "tallyview-e2e-%lu-%d", GetCurrentProcessId(),
-                 ++folderNumber);
-        rootFolder = std::string(temp) + name;
-        DeleteTree(rootFolder);
-        ASSERT_TRUE(CreateDirectoryA(rootFolder.c_str(), NULL)) << rootFolder;
-        workFolder = rootFolder + "\\work";
-        // A space in the path, as in the classic "Application Data".
-        appDataFolder = rootFolder + "\\Application Data";
-        ASSERT_TRUE(CreateDirectoryA(workFolder.c_str(), NULL));
-        ASSERT_TRUE(CreateDirectoryA(appDataFolder.c_str(), NULL));
-
-        ASSERT_NO_FATAL_FAILURE(PointAppDataAt(appDataFolder));
-    }
-
-    void TearDown() override
-    {
-        EndProgram();
-        RestoreAppData();
-        if (!rootFolder.empty())
-            DeleteTree(rootFolder);
-    }
-
-    std::string DataFolder() const
-    {
-        return appDataFolder + "\\" + kDataFolderName;
-    }
-
-    std::string SnapshotPath() const
-    {
-        return DataFolder() + "\\" + computerName + ".txt";
-    }
-
-    void PointAppDataAt(const std::string& folder)
-    {
-        DWORD disposition = 0;
-        ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kShellFoldersKey, 0, NULL, 0,
-                                  KEY_QUERY_VALUE | KEY_SET_VALUE, NULL, &shellFolders,
-                                  &disposition),
-                  ERROR_SUCCESS);
-        createdKey = disposition == REG_CREATED_NEW_KEY;
-        DWORD size = 0;
-        LONG result = RegQueryValueExA(shellFolders, "AppData", NULL, &savedType, NULL, &size);
-        if (result == ERROR_SUCCESS) {
-            savedValue.assign(size, 0);
-            ASSERT_EQ(RegQueryValueExA(shellFolders, "AppData", NULL, &savedType,
-                                       savedValue.empty() ? NULL : &savedValue[0], &size),
-                      ERROR_SUCCESS);
-            savedValue.resize(size);
-            hadValue = true;
-        } else {
-            ASSERT_EQ(result, ERROR_FILE_NOT_FOUND);
-            hadValue = false;
-        }
-        valueChanged = true;
-        ASSERT_EQ(RegSetValueExA(shellFolders, "AppData", 0, REG_SZ, (const BYTE*)folder.c_str(),
-                                 (DWORD)folder.size() + 1),
-                  ERROR_SUCCESS);
-    }
-
-    void RestoreAppData()
-    {
-        if (shellFolders == NULL)
-            return;
-        if (valueChanged) {
-            LONG result;
-            if (hadValue)
-                result = RegSetValueExA(shellFolders, "AppData", 0, savedType,
-                                        savedValue.empty() ? NULL : &savedValue[0],
-                                        (DWORD)savedValue.size());
-            else
-                result = RegDeleteValueA(shellFolders, "AppData");
-            EXPECT_EQ(result, ERROR_SUCCESS) << "the \"AppData\" value was not restored";
-        }
-        RegCloseKey(shellFolders);
-        shellFolders = NULL;
-        if (createdKey)
-            RegDeleteKeyA(HKEY_CURRENT_USER, kShellFoldersKey);
-    }
-
-    // Starts the program in the work folder, with the disclaimer already
-    // accepted there.
-    void StartProgram()
-    {
-        ASSERT_EQ(process.hProcess, (HANDLE)NULL) << "the program is already running";
-        ASSERT_TRUE(WriteBytes(workFolder + "\\" + kTermsFileName, kTermsText));
-        std::string commandLine = "\"" + TestedProgramPath() + "\"";
-        STARTUPINFOA startup;
-        ZeroMemory(&startup, sizeof(startup));
-        startup.cb = sizeof(startup);
-        ASSERT_TRUE(CreateProcessA(NULL, &commandLine[0], NULL, NULL, FALSE, 0, NULL,
-                                   workFolder.c_str(), &startup, &process))
-            << "could not start " << TestedProgramPath() << ", error " << GetLastError();
-    }
-
-    // The shown window, or NULL when none appeared before the process ended
-    // or the time ran out.
-    HWND WaitForShownWindow()
-    {
-        ULONGLONG deadline = GetTickCount64() + kShowTimeoutMs;
-        while (GetTickCount64() < deadline) {
-            HWND window = FindShownWindow(process.dwProcessId);
-            if (window != NULL)
-                return window;
-            if (WaitForSingleObject(process.hProcess, kPollMs) == WAIT_OBJECT_0)
-                return NULL;
-        }
-        return NULL;
-    }
-
-    // The exit code, or kNotEnded (then the process is ended here).
-    DWORD WaitForEnd()
-    {
-        DWORD code = kNotEnded;
-        if (WaitForSingleObject(process.hProcess, kEndTimeoutMs) == WAIT_OBJECT_0)
-            GetExitCodeProcess(process.hProcess, &code);
-        EndProgram();
-        return code;
-    }
-
-    std::string EndState()
-    {
-        DWORD code = 0;
-        if (!GetExitCodeProcess(process.hProcess, &code) || code == STILL_ACTIVE)
-            return "the program is still running";
-        char text[64];
-        snprintf(text, sizeof(text), "the program ended with code 0x%lX", code);
-        return text;
-    }
-
-    void EndProgram()
-    {
-        if (process.hProcess == NULL)
-            return;
-        if (WaitForSingleObject(process.hProcess, 0) != WAIT_OBJECT_0) {
-            TerminateProcess(process.hProcess, 99);
-            WaitForSingleObject(process.hProcess, kEndTimeoutMs);
-        }
-        CloseHandle(process.hThread);
-        CloseHandle(process.hProcess);
-        ZeroMemory(&process, sizeof(process));
-    }
-
     void ReadRows(HWND window, std::vector<ListRow>& rows)
     {
         HWND list = GetDlgItem(window, kReportListId);
@@ -523,12 +228,6 @@ protected:
         ASSERT_NO_FATAL_FAILURE(ReadRows(window, rows));
     }
 
-    void CloseAndExpectExitCodeOne(HWND window)
-    {
-        ASSERT_TRUE(PostMessageA(window, WM_CLOSE, 0, 0));
-        EXPECT_EQ(WaitForEnd(), 1u);
-    }
-
     // A first start on this computer, closed at once: leaves the snapshot.
     void RunFirstStart(std::vector<ListRow>& rows, std::string& bytes)
     {
@@ -540,19 +239,6 @@ protected:
         SnapshotLines(bytes, problem);
         ASSERT_EQ(problem, "") << Printable(bytes);
     }
-
-    std::string computerName;
-    std::string rootFolder;
-    std::string workFolder;
-    std::string appDataFolder;
-    PROCESS_INFORMATION process;
-
-    HKEY shellFolders = NULL;
-    bool createdKey = false;
-    bool valueChanged = false;
-    bool hadValue = false;
-    DWORD savedType = 0;
-    std::vector<BYTE> savedValue;
 };
 
 TEST_F(SnapshotRun, FirstStartShowsEveryConfigurationRowChangedAndSavesAtClose)
@@ -603,7 +289,8 @@ TEST_F(SnapshotRun, UnchangedSecondStartEndsWithoutWindowAndLeavesTheFile)
     bool ended = false;
     ULONGLONG deadline = GetTickCount64() + kEndTimeoutMs;
     while (!ended && GetTickCount64() < deadline) {
-        HWND window = FindShownWindow(process.dwProcessId);
+        // Any window of that caption counts, a message box too.
+        HWND window = FindProgramWindow(process.dwProcessId, kCaption, NULL);
         if (window != NULL && !shown) {
             shown = true;
             PostMessageA(window, WM_CLOSE, 0, 0);
@@ -616,7 +303,7 @@ TEST_F(SnapshotRun, UnchangedSecondStartEndsWithoutWindowAndLeavesTheFile)
 
     std::string after;
     ASSERT_TRUE(ReadBytes(SnapshotPath(), after));
-    EXPECT_EQ(Printable(after), Printable(saved));
+    EXPECT_EQ(after, saved);
     FILETIME afterTime;
     ASSERT_TRUE(LastWriteTime(SnapshotPath(), afterTime));
     EXPECT_EQ(CompareFileTime(&before, &afterTime), 0) << "the file was written again";
@@ -672,7 +359,7 @@ TEST_F(SnapshotRun, ReplacedProcessorLineMarksItsRowAndListsTheOldLineAsMissing)
     ASSERT_NO_FATAL_FAILURE(CloseAndExpectExitCodeOne(window));
     std::string after;
     ASSERT_TRUE(ReadBytes(SnapshotPath(), after));
-    EXPECT_EQ(Printable(after), Printable(saved)) << "the exit writes this computer's lines";
+    EXPECT_EQ(after, saved) << "the exit writes this computer's lines";
 }
 
 TEST_F(SnapshotRun, SameLinesInAnotherOrderStillCountAsAChange)
@@ -700,7 +387,7 @@ TEST_F(SnapshotRun, SameLinesInAnotherOrderStillCountAsAChange)
     ASSERT_NO_FATAL_FAILURE(CloseAndExpectExitCodeOne(window));
     std::string after;
     ASSERT_TRUE(ReadBytes(SnapshotPath(), after));
-    EXPECT_EQ(Printable(after), Printable(saved)) << "the exit writes the lines in row order";
+    EXPECT_EQ(after, saved) << "the exit writes the lines in row order";
 }
 
 TEST_F(SnapshotRun, EndOfSessionSavesBeforeAnsweringAndEndsTheProgram)

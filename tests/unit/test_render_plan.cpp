@@ -180,6 +180,36 @@ TEST(RenderPlan, CountAboveTheStoredLinesGivesEmptyMissingRows)
     EXPECT_EQ(Missing(plan), (std::vector<std::string>{"", ""}));
 }
 
+// A device without a description, last: its value and record lines are
+// empty, so the finished texts end with a line feed. The snapshot saved from
+// this report loads as "PC7\n" counted as two lines.
+TEST(RenderPlan, EmptyLastRowIsListedAndMatchesTheSavedEmptyLine)
+{
+    Report report({{"COMPUTERNAME", "PC7", "PC7", true}, {"SOUND", "", "", false}});
+    Stored stored("PC7\n", 2);
+    RenderPlan plan;
+    PlanReportRows(report.report, stored.snapshot, true, plan);
+    ASSERT_EQ(plan.rows.size(), 2u) << "the empty last row is still a row";
+    EXPECT_EQ(Text(plan.rows[1].label), "SOUND");
+    EXPECT_EQ(Text(plan.rows[1].value), "");
+    EXPECT_EQ(Icons(plan), (std::vector<int32_t>{1, 0})) << "nothing changed";
+    EXPECT_EQ(stored.matched, (std::vector<int32_t>{1, 1}));
+    EXPECT_EQ(plan.rowCounter, 1);
+    EXPECT_EQ(plan.missingCount, 0);
+}
+
+// The only record line is empty: it is saved as the single NUL byte, which
+// loads as an empty text counted as one line.
+TEST(RenderPlan, EmptyRecordLineMatchesTheOneLineOfAnEmptyStoredText)
+{
+    Report report({{"DISPLAY", "Example Adapter", "", false}});
+    Stored single("", 1);
+    RenderPlan plan;
+    PlanReportRows(report.report, single.snapshot, true, plan);
+    EXPECT_EQ(Icons(plan), (std::vector<int32_t>{1}));
+    EXPECT_EQ(plan.missingCount, 0);
+}
+
 TEST(RenderPlan, MissingRowsShowTheStoredLineUntrimmed)
 {
     Report report({{"COMPUTERNAME", "PC7", "PC7", true}});

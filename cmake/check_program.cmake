@@ -1,0 +1,49 @@
+# Usage: cmake -DOBJDUMP=<objdump> -DWINDRES=<windres> -DPROGRAM=<exe> -P check_program.cmake
+# Fails unless the built program carries its hardening bits, asks for no
+# elevation, keeps the classic common controls and has version 1.4.0.0.
+
+execute_process(COMMAND ${OBJDUMP} -p ${PROGRAM} OUTPUT_VARIABLE dump RESULT_VARIABLE result)
+if(NOT result EQUAL 0)
+    message(FATAL_ERROR "objdump failed on ${PROGRAM}")
+endif()
+if(NOT dump MATCHES "DllCharacteristics[ \t]+([0-9a-fA-F]+)")
+    message(FATAL_ERROR "no DllCharacteristics in the header of ${PROGRAM}")
+endif()
+math(EXPR characteristics "0x${CMAKE_MATCH_1}")
+# HIGH_ENTROPY_VA, DYNAMIC_BASE, NX_COMPAT
+foreach(bit 0x20 0x40 0x100)
+    math(EXPR masked "${characteristics} & ${bit}")
+    if(masked EQUAL 0)
+        math(EXPR shown "${characteristics}" OUTPUT_FORMAT HEXADECIMAL)
+        message(FATAL_ERROR "DllCharacteristics ${shown} lacks ${bit}")
+    endif()
+endforeach()
+
+execute_process(COMMAND ${WINDRES} -i ${PROGRAM} -O rc
+                OUTPUT_VARIABLE resources RESULT_VARIABLE result ERROR_VARIABLE errors)
+if(NOT result EQUAL 0)
+    message(FATAL_ERROR "windres could not read the resources of ${PROGRAM}: ${errors}")
+endif()
+
+# windres writes the manifest as quoted lines, doubling each quote.
+if(NOT resources MATCHES "1 24 /\\* RT_MANIFEST \\*/\nBEGIN\n(.*)")
+    message(FATAL_ERROR "no manifest resource")
+endif()
+string(FIND "${CMAKE_MATCH_1}" "\nEND" manifest_end)
+string(SUBSTRING "${CMAKE_MATCH_1}" 0 ${manifest_end} manifest)
+if(NOT manifest MATCHES "<requestedExecutionLevel level=\"\"asInvoker\"\"")
+    message(FATAL_ERROR "the manifest does not ask for level=\"asInvoker\":\n${manifest}")
+endif()
+if(manifest MATCHES "<dependency")
+    message(FATAL_ERROR "the manifest names a dependency; the classic common controls are wanted")
+endif()
+
+foreach(line "FILEVERSION 1, 4, 0, 0" "PRODUCTVERSION 1, 4, 0, 0"
+             "VALUE \"FileVersion\", \"1.4.0.0\"" "VALUE \"ProductVersion\", \"1.4.0.0\"")
+    string(FIND "${resources}" "${line}" found)
+    if(found EQUAL -1)
+        message(FATAL_ERROR "the version record lacks: ${line}")
+    endif()
+endforeach()
+math(EXPR shown "${characteristics}" OUTPUT_FORMAT HEXADECIMAL)
+message(STATUS "DllCharacteristics ${shown}, asInvoker, version 1.4.0.0")
