@@ -391,3 +391,20 @@ void ProgramRun::CloseAndExpectExitCodeOne(HWND window)
     ASSERT_TRUE(PostMessageA(window, WM_CLOSE, 0, 0));
     EXPECT_EQ(WaitForEnd(), 1u);
 }
+
+HWND MessageBoxTextControl(HWND box)
+{
+    for (int id : {0xFFFF, 100}) {
+        HWND control = GetDlgItem(box, id);
+        char className[32] = "";
+        if (control != NULL && GetClassNameA(control, className, sizeof(className)) &&
+            lstrcmpiA(className, "Static") == 0)
+            return control;
+    }
+    return NULL;
+}
+
+bool IsMessageBox(HWND window)
+{
+    return MessageBoxTextControl(window) != NULL;
+}

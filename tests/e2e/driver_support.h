@@ -95,3 +95,8 @@ private:
 
     std::vector<SavedValue> savedValues;
 };
+
+// A message box's text control: static 0xFFFF on Windows, 100 under Wine;
+// null when the window is no message box.
+HWND MessageBoxTextControl(HWND box);
+bool IsMessageBox(HWND window);

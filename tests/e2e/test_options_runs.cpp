@@ -91,24 +91,6 @@ static std::string ExpectedProductPage()
     return page;
 }
 
-// A message box's text is static 0xFFFF on Windows and static 100 under Wine.
-static HWND MessageBoxTextControl(HWND box)
-{
-    for (int id : {0xFFFF, 100}) {
-        HWND control = GetDlgItem(box, id);
-        char className[32] = "";
-        if (control != NULL && GetClassNameA(control, className, sizeof(className)) &&
-            lstrcmpiA(className, "Static") == 0)
-            return control;
-    }
-    return NULL;
-}
-
-static bool IsMessageBox(HWND window)
-{
-    return MessageBoxTextControl(window) != NULL;
-}
-
 // BST_CHECKED or BST_UNCHECKED, or -1 when the program did not answer.
 static LRESULT CheckState(HWND checkBox)
 {
