@@ -121,12 +121,12 @@ static void BareProcesses()
         sink += bytes;
 }
 
-// One device set: every present device on the bus, its class, and the
-// description of those of the wanted class.
-static void BareDevices(const DeviceQuery& query)
+// One device set per bus, as the program builds it: every present device,
+// its class, and the description of those some listing of that bus wants.
+static void BareBusDevices(const char* enumerator)
 {
     HDEVINFO devices =
-        SetupDiGetClassDevsA(NULL, query.enumerator, NULL, DIGCF_PRESENT | DIGCF_ALLCLASSES);
+        SetupDiGetClassDevsA(NULL, enumerator, NULL, DIGCF_PRESENT | DIGCF_ALLCLASSES);
     if (devices == INVALID_HANDLE_VALUE)
         return;
     SP_DEVINFO_DATA device;
@@ -138,7 +138,11 @@ static void BareDevices(const DeviceQuery& query)
         if (!SetupDiGetDeviceRegistryPropertyA(devices, &device, SPDRP_CLASS, NULL,
                                                (BYTE*)text, sizeof(text), NULL))
             continue;
-        if (!DeviceIsSelected(text, query))
+        bool wanted = false;
+        for (const DeviceQuery& query : kDeviceQueries)
+            wanted = wanted || (strcmp(query.enumerator, enumerator) == 0 &&
+                                DeviceIsSelected(text, query));
+        if (!wanted)
             continue;
         if (SetupDiGetDeviceRegistryPropertyA(devices, &device, SPDRP_DEVICEDESC, NULL,
                                               (BYTE*)text, sizeof(text), NULL))
@@ -149,7 +153,10 @@ static void BareDevices(const DeviceQuery& query)
 
 static void BareDrives()
 {
+    DWORD present = GetLogicalDrives();
     for (char letter = 'A'; letter <= 'Z'; ++letter) {
+        if (present != 0 && (present & (1u << (letter - 'A'))) == 0)
+            continue;
         char root[4] = {letter, ':', '\\', '\0'};
         if (GetDriveTypeA(root) != DRIVE_FIXED)
             continue;
@@ -175,10 +182,11 @@ static void RunBareStep(int step)
     case kStepProcessors: BareProcessors(); break;
     case kStepMemory: BareMemory(); break;
     case kStepProcesses: BareProcesses(); break;
-    case kStepDisplay: BareDevices(kDeviceQueries[0]); break;
-    case kStepMedia: BareDevices(kDeviceQueries[1]); break;
-    case kStepNetwork: BareDevices(kDeviceQueries[2]); break;
-    case kStepUsb: BareDevices(kDeviceQueries[3]); break;
+    // The three PCI listings share one device set, timed under "display".
+    case kStepDisplay: BareBusDevices("PCI"); break;
+    case kStepMedia: break;
+    case kStepNetwork: break;
+    case kStepUsb: BareBusDevices("USB"); break;
     case kStepDrives: BareDrives(); break;
     }
 }

@@ -148,11 +148,13 @@ static char* ReadDeviceProperty(HDEVINFO devices, SP_DEVINFO_DATA& device, DWORD
     return NULL;
 }
 
-static void GatherDevices(const DeviceQuery& query, std::vector<std::string>& descriptions)
+// Lists the devices of every query on one bus with a single device set: the
+// set of a bus is the same for each of its queries, and building it is the
+// costly step.
+static void GatherBusDevices(const char* enumerator, SweepFigures& figures)
 {
-    descriptions.clear();
     HDEVINFO devices =
-        SetupDiGetClassDevsA(NULL, query.enumerator, NULL, DIGCF_PRESENT | DIGCF_ALLCLASSES);
+        SetupDiGetClassDevsA(NULL, enumerator, NULL, DIGCF_PRESENT | DIGCF_ALLCLASSES);
     if (devices == INVALID_HANDLE_VALUE)
         return;
     SP_DEVINFO_DATA device;
@@ -164,15 +166,17 @@ static void GatherDevices(const DeviceQuery& query, std::vector<std::string>& de
         char* className = ReadDeviceProperty(devices, device, SPDRP_CLASS);
         if (className == NULL)
             continue;
-        bool selected = DeviceIsSelected(className, query);
+        for (int query = 0; query < kDeviceQueryCount; ++query) {
+            if (strcmp(kDeviceQueries[query].enumerator, enumerator) != 0 ||
+                !DeviceIsSelected(className, kDeviceQueries[query]))
+                continue;
+            char* description = ReadDeviceProperty(devices, device, SPDRP_DEVICEDESC);
+            if (description != NULL) {
+                figures.devices[query].push_back(description);
+                LocalFree(description);
+            }
+        }
         LocalFree(className);
-        if (!selected)
-            continue;
-        char* description = ReadDeviceProperty(devices, device, SPDRP_DEVICEDESC);
-        if (description == NULL)
-            continue;
-        descriptions.push_back(description);
-        LocalFree(description);
     }
     SetupDiDestroyDeviceInfoList(devices);
 }
@@ -180,7 +184,12 @@ static void GatherDevices(const DeviceQuery& query, std::vector<std::string>& de
 static void GatherDrives(SweepFigures& figures)
 {
     figures.drives.clear();
+    // Asking the type of each of the 26 letters costs a round trip to the
+    // mount manager each; letters that hold no drive are skipped up front.
+    DWORD present = GetLogicalDrives();
     for (char letter = 'A'; letter <= 'Z'; ++letter) {
+        if (present != 0 && (present & (1u << (letter - 'A'))) == 0)
+            continue;
         char root[4] = {letter, ':', '\\', '\0'};
         // Only fixed drives give rows. Removable and optical drives are
         // never touched beyond their type, and network drives are skipped
@@ -217,7 +226,16 @@ void GatherSweepFigures(SweepFigures& figures)
     GatherMemory(figures);
     CountProcesses(figures);
     for (int query = 0; query < kDeviceQueryCount; ++query)
-        GatherDevices(kDeviceQueries[query], figures.devices[query]);
+        figures.devices[query].clear();
+    // One device set per bus, in the order the queries first name it.
+    for (int query = 0; query < kDeviceQueryCount; ++query) {
+        bool listed = false;
+        for (int earlier = 0; earlier < query && !listed; ++earlier)
+            listed = strcmp(kDeviceQueries[earlier].enumerator,
+                            kDeviceQueries[query].enumerator) == 0;
+        if (!listed)
+            GatherBusDevices(kDeviceQueries[query].enumerator, figures);
+    }
     GatherDrives(figures);
 }
 
