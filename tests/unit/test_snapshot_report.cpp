@@ -67,19 +67,6 @@ TEST(GrowText, EveryAppendAddsTwiceItsLengthToTheAllocatedSize)
     EXPECT_EQ(report.labelText.capacity, capacity) << "finishing must not shrink the block";
 }
 
-TEST(GrowText, RefusedAllocationLeavesTheTextAbsent)
-{
-    ReportOnFailingHeap fixture;
-    SnapshotReport& report = fixture.report;
-    fixture.heap.failAt = 1;
-
-    EXPECT_FALSE(GrowText(report, report.recordText, 5));
-
-    EXPECT_EQ(report.recordText.text, nullptr);
-    EXPECT_EQ(report.recordText.capacity, 0u);
-    EXPECT_EQ(fixture.heap.liveBlocks, 0u);
-}
-
 TEST(GrowText, RefusedResizeDiscardsTheTextWithoutLeakingIt)
 {
     ReportOnFailingHeap fixture;
@@ -156,37 +143,6 @@ TEST(AppendRowEntry, RowKeepsTheShadeFromBeforeTheSwitch)
     EXPECT_EQ(report.currentIcon, 1);
 }
 
-TEST(AppendRowEntry, RefusedIconArrayKeepsItsEntriesAndTheShade)
-{
-    ReportOnFailingHeap fixture;
-    SnapshotReport& report = fixture.report;
-    report.currentIcon = 1;
-    ASSERT_TRUE(AppendRowEntry(report, true, 0));
-    ASSERT_TRUE(AppendRowEntry(report, true, 1));
-    fixture.heap.failAt = fixture.heap.calls + 1;
-
-    EXPECT_FALSE(AppendRowEntry(report, true, 1));
-
-    EXPECT_EQ(Entries(report.iconIndexes, report.iconCount), (std::vector<int32_t>{1, 0}));
-    EXPECT_EQ(BlockSize(fixture.heap, report.iconIndexes), 8u);
-    EXPECT_EQ(Entries(report.rowKinds, report.rowKindCount), (std::vector<int32_t>{0, 1}));
-    EXPECT_EQ(report.currentIcon, 1);
-}
-
-TEST(AppendRowEntry, RefusedKindArrayKeepsItsEntries)
-{
-    ReportOnFailingHeap fixture;
-    SnapshotReport& report = fixture.report;
-    ASSERT_TRUE(AppendRowEntry(report, false, 1));
-    fixture.heap.failAt = fixture.heap.calls + 2;  // the icon array grows, the kinds do not
-
-    EXPECT_FALSE(AppendRowEntry(report, false, 0));
-
-    EXPECT_EQ(Entries(report.rowKinds, report.rowKindCount), (std::vector<int32_t>{1}));
-    EXPECT_EQ(BlockSize(fixture.heap, report.rowKinds), 4u);
-    EXPECT_EQ(fixture.heap.badReleases, 0u);
-}
-
 TEST(AppendRow, AppendsLabelThenRecordThenValue)
 {
     // Refusing each allocation point in turn shows the order of the texts.
@@ -257,23 +213,6 @@ TEST(FinishReport, RemovesOnlyAFinalLineFeed)
         EXPECT_EQ(TextOf(report.valueText), c.after) << "value from \"" << c.before << "\"";
         EXPECT_EQ(TextOf(report.recordText), c.after) << "record from \"" << c.before << "\"";
     }
-}
-
-TEST(CountReportLines, CountsLineFeedsPlusOneForAnyNonEmptyText)
-{
-    struct Case {
-        const char* text;
-        int32_t lines;
-    };
-    const Case cases[] = {
-        {"", 0}, {"a", 1}, {"a\nb", 2}, {"\n", 2}, {"a\n", 2}, {"\n\n", 3}, {"a\r\nb\r", 2},
-    };
-    for (const Case& c : cases) {
-        std::string text(c.text);
-        EXPECT_EQ(CountReportLines(ReportText{&text[0], text.size() + 1}), c.lines)
-            << "in \"" << c.text << "\"";
-    }
-    EXPECT_EQ(CountReportLines(ReportText{nullptr, 0}), 0);
 }
 
 TEST(FreeReport, ReleasesEveryBlockAndKeepsShadeAndAllocator)

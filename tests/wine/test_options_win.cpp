@@ -277,15 +277,6 @@ TEST_F(ReferrerPage, TakesTmpWhenTempIsUnsetOrEmpty)
     }
 }
 
-TEST_F(ReferrerPage, TempEndingInABackslashGetsNoSecondOne)
-{
-    SetEnvironmentVariableA("TEMP", (tempFolder + "\\").c_str());
-    OpenReferrerPage("https://www.example.com/");
-    ASSERT_EQ(shellCalls.size(), 1u);
-    EXPECT_EQ(shellCalls[0].file, PagePath());
-    EXPECT_TRUE(Exists(PagePath()));
-}
-
 TEST_F(ReferrerPage, OpensTheAddressItselfWhenNoPageCanBeWritten)
 {
     const char address[] = "https://www.example.com/direct";
@@ -449,26 +440,6 @@ TEST_F(OptionsDialogTest, LinksCommandOpensTheLinksDialogOverIt)
     EXPECT_EQ(ran, 3u);
 }
 
-TEST_F(OptionsDialogTest, HelpShowsTheTextWithNoOwner)
-{
-    StartAnsweringMessageBoxes(answerer, {IDOK});
-    RunOptions({[] {
-        HWND dialog = OptionsDialog();
-        SendCommand(dialog, IDM_HELP);
-        PressCloseBox(dialog);
-    }});
-    ASSERT_EQ(answerer.seen.size(), 1u);
-    ExpectBox(answerer.seen[0],
-              "This build of Tallyview is operating in ZezedazUrod (with no option not to).\n\n"
-              "When in network mode, Tallyview creates a folder in the current users' My "
-              "Documents folder called '[hollowpinestudio]TallyviewData' and stores a data file "
-              "for every computer used therein (referenced by the COMPUTERNAME). When in network "
-              "mode, Tallyview will only display information if the machine configuration has "
-              "altered since the last data was saved.",
-              MB_OK | MB_ICONINFORMATION, NULL);
-    EXPECT_TRUE(shellCalls.empty());
-}
-
 TEST_F(OptionsDialogTest, VisitAsksOverTheDialogAndOpensTheProductPageOnYes)
 {
     // The menu item answered No, then the button answered Yes.
@@ -535,7 +506,6 @@ TEST_F(OptionsDialogTest, DonateMenuAndButtonOpenTheDonateDialogOverIt)
     EXPECT_EQ(ran, 5u);
 }
 
-// The information window's bar button opens the dialog with no owner.
 TEST_F(OptionsDialogTest, InformationWindowButtonOpensItWithoutOwner)
 {
     ScopedAppData scoped;
@@ -771,53 +741,6 @@ TEST_F(TermsTest, AValidMarkerShowsNothing)
     EXPECT_TRUE(answerer.seen.empty());
 }
 
-TEST_F(TermsTest, RefusingTheDisclaimerEndsAndWritesNothing)
-{
-    std::string otherVersion = kSentence;
-    otherVersion.replace(otherVersion.find("1.4.0.0"), 7, "1.3.0.0");
-    const struct {
-        const char* what;
-        bool present;
-        std::string bytes;
-    } markers[] = {
-        {"no marker", false, ""},
-        {"empty marker", true, ""},
-        {"another version", true, otherVersion},
-        {"changed case", true, "the" + kSentence.substr(3)},
-        {"sentence on the second line", true, "\r\n\r\nx\r\n" + kSentence},
-    };
-    for (const auto& m : markers) {
-        DeleteFileA(MarkerPath().c_str());
-        if (m.present)
-            WriteBytes(MarkerPath(), m.bytes);
-        StartAnsweringMessageBoxes(answerer, {IDNO});
-        EXPECT_FALSE(Accept()) << m.what;
-        ASSERT_EQ(answerer.seen.size(), 1u) << m.what;
-        ExpectBox(answerer.seen[0], kDisclaimerText, MB_YESNO | MB_ICONWARNING, NULL);
-        EXPECT_EQ(ReadBytes(MarkerPath()), m.present ? m.bytes : "<absent>") << m.what;
-        StopAnsweringMessageBoxes(answerer);
-    }
-}
-
-TEST_F(TermsTest, AcceptingWritesTheExactMarkerThenOffersTheLinks)
-{
-    // A marker of another version is replaced by this version's sentence.
-    WriteBytes(MarkerPath(), "The Terms and Conditions and Disclaimer for 'Old' have been "
-                             "accepted.\r\nand a second line that must go\r\n");
-    StartAnsweringMessageBoxes(answerer, {IDYES, IDNO});
-    EXPECT_TRUE(Accept());
-    ASSERT_EQ(answerer.seen.size(), 2u);
-    ExpectBox(answerer.seen[0], kDisclaimerText, MB_YESNO | MB_ICONWARNING, NULL);
-    ExpectBox(answerer.seen[1], kOfferText, MB_YESNO | MB_ICONQUESTION, NULL);
-    EXPECT_EQ(ReadBytes(MarkerPath()), kSentence) << "no line break, no NUL";
-
-    // The next start finds it and asks nothing.
-    StopAnsweringMessageBoxes(answerer);
-    StartAnsweringMessageBoxes(answerer, {IDNO});
-    EXPECT_TRUE(Accept());
-    EXPECT_TRUE(answerer.seen.empty());
-}
-
 TEST_F(TermsTest, AcceptingTheOfferOpensTheLinksDialogWithoutOwner)
 {
     StartAnsweringMessageBoxes(answerer, {IDYES, IDYES});
@@ -850,17 +773,6 @@ TEST_F(TermsTest, AReadOnlyMarkerAsksAgainThenFailsWithTheError)
               "['TermsAccepted-Tallyview_DozidodUder.txt'].",
               MB_OK | MB_ICONWARNING, NULL);
     EXPECT_EQ(ReadBytes(MarkerPath()), kSentence);
-}
-
-TEST_F(TermsTest, AMarkerLongerThanTheScratchTextIsReadSafely)
-{
-    // 5000 characters on the first line: only the first 4095 are compared.
-    WriteBytes(MarkerPath(), kSentence + std::string(5000, 'x'));
-    StartAnsweringMessageBoxes(answerer, {IDNO});
-    EXPECT_TRUE(Accept());
-    WriteBytes(MarkerPath(), std::string(5000, ' ') + kSentence);
-    EXPECT_FALSE(Accept()) << "the sentence lies beyond the first 4095 characters";
-    EXPECT_EQ(answerer.seen.size(), 1u);
 }
 
 }  // namespace

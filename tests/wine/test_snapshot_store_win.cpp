@@ -116,34 +116,6 @@ TEST_F(SnapshotStore, AnyOtherStoredTextIsAChange)
     }
 }
 
-TEST_F(SnapshotStore, UnusableAppDataValueLoadsAndSavesNothing)
-{
-    struct Case {
-        const char* name;
-        DWORD type;
-        std::string value;
-        bool remove;
-    };
-    const Case cases[] = {
-        {"expandable text", REG_EXPAND_SZ, appData, false},
-        {"empty text", REG_SZ, "", false},
-        {"missing value", REG_SZ, "", true},
-        {"300 characters", REG_SZ, appData + "\\" + std::string(300, 'x'), false},
-    };
-    for (const Case& c : cases) {
-        Restart();
-        if (c.remove)
-            DeleteAppData();
-        else
-            SetAppData(c.type, c.value);
-        EXPECT_TRUE(LoadAndCompareSnapshot()) << c.name;
-        EXPECT_EQ(appState.dataFolderAvailable, 0) << c.name;
-        EXPECT_FALSE(Exists(DataFolder())) << c.name;
-        SaveSnapshot();
-        EXPECT_FALSE(Exists(DataFolder())) << c.name << ": nothing may be written";
-    }
-}
-
 TEST_F(SnapshotStore, PathTooLongForItsBufferCountsAsUnavailable)
 {
     // Fits the registry buffer, but not with the folder and file names added.
@@ -152,21 +124,6 @@ TEST_F(SnapshotStore, PathTooLongForItsBufferCountsAsUnavailable)
     EXPECT_TRUE(LoadAndCompareSnapshot());
     EXPECT_EQ(appState.lastSweepTime, 0u);
     EXPECT_EQ(appState.storedLineCount, 0u);
-}
-
-TEST_F(SnapshotStore, ReadOnlySnapshotCountsAsNoneAndIsNeverWritten)
-{
-    CreateDirectoryA(DataFolder().c_str(), NULL);
-    std::string old = std::string("OLD\r\nLINES", 10) + '\0';
-    WriteBytes(SnapshotPath(), old);
-    ASSERT_TRUE(SetFileAttributesA(SnapshotPath().c_str(), FILE_ATTRIBUTE_READONLY));
-
-    EXPECT_TRUE(LoadAndCompareSnapshot());
-    EXPECT_EQ(appState.storedLineCount, 0u);
-    EXPECT_STREQ(appState.storedText, "");
-    SaveSnapshot();
-    EXPECT_EQ(ReadBytes(SnapshotPath()), old);
-    SetFileAttributesA(SnapshotPath().c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
 TEST_F(SnapshotStore, FailedSweepAtSaveKeepsTheSavedSnapshot)
@@ -190,16 +147,6 @@ TEST_F(SnapshotStore, SaveReplacesAnOlderSnapshotWhole)
     SaveSnapshot();
     EXPECT_EQ(ReadBytes(SnapshotPath()), EncodedRecordText());
     EXPECT_FALSE(Exists(SnapshotPath() + ".new"));
-}
-
-TEST_F(SnapshotStore, FolderInPlaceOfTheSnapshotCountsAsNone)
-{
-    CreateDirectoryA(DataFolder().c_str(), NULL);
-    ASSERT_TRUE(CreateDirectoryA(SnapshotPath().c_str(), NULL));
-    EXPECT_TRUE(LoadAndCompareSnapshot());
-    EXPECT_EQ(appState.storedLineCount, 0u);
-    SaveSnapshot();
-    EXPECT_TRUE(GetFileAttributesA(SnapshotPath().c_str()) & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 }  // namespace
