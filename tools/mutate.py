@@ -16,34 +16,33 @@ import argparse, os, re, signal, subprocess, sys, time
 def parse_faults(path):
     faults, fault, part = [], None, None
     for line in open(path, encoding="utf-8").read().split("\n"):
-        if fault is None or part is None:
-            m = re.match(r"## ([\w.-]+): (.*)$", line)
-            if m:
-                fault = {"id": m.group(1), "what": m.group(2), "file": None, "find": [], "replace": []}
-                faults.append(fault)
-            elif fault is not None and line.startswith("file: "):
-                fault["file"] = line[6:].strip()
-            elif fault is not None and line == "find:":
-                part = "find"
-        elif line == "replace:" and part == "find":
+        header = re.match(r"## ([\w.-]+): (.*)$", line) if part is None else None
+        if header:
+            fault = {"id": header.group(1), "what": header.group(2), "file": "", "find": [], "replace": []}
+            faults.append(fault)
+        elif fault is None:
+            continue
+        elif part is None and line.startswith("file: "):
+            fault["file"] = line[6:].strip()
+        elif part is None and line == "find:":
+            part = "find"
+        elif part == "find" and line == "replace:":
             part = "replace"
-        elif line == "==" and part == "replace":
+        elif part == "replace" and line == "==":
             fault, part = None, None
-        else:
+        elif part is not None:
             fault[part].append(line)
     for f in faults:
         if not f["file"] or not f["find"]:
             sys.exit("fault %s: needs file: and find:" % f["id"])
-        f["find"], f["replace"] = "\n".join(f["find"]), "\n".join(f["replace"])
-    ids = [f["id"] for f in faults]
-    if len(set(ids)) != len(ids):
+        f["find"], f["replace"] = "\n".join(f["find"]).encode(), "\n".join(f["replace"]).encode()
+    if len({f["id"] for f in faults}) != len(faults):
         sys.exit("duplicate fault ids")
     return faults
 
 
-def restore_pending(logs):
-    """Puts back a file that a previous, interrupted run left planted."""
-    mark, backup = os.path.join(logs, "pending.path"), os.path.join(logs, "pending.bak")
+def restore_pending(mark, backup):
+    """Puts back a file that an interrupted run left planted."""
     if os.path.exists(mark):
         target = open(mark, encoding="utf-8").read()
         with open(backup, "rb") as src, open(target, "wb") as dst:
@@ -55,37 +54,32 @@ def restore_pending(logs):
 
 
 def first_failure(log_path):
-    """The first failed test as `ctest test: gtest case`, or a compiler error for a build."""
+    """The first failure as `ctest test: gtest case`, or the first compiler error."""
     text = open(log_path, encoding="utf-8", errors="replace").read()
     ctest = re.search(r"Test\s+#\d+: (\S+) \.*\*+(Failed|Timeout|Exception\S*)", text)
     gtest = re.search(r"^\[  FAILED  \] (\S+)", text, re.M)
-    error = re.search(r"error: (.*)", text)
     parts = [ctest.group(1) + ("" if ctest.group(2) == "Failed" else " " + ctest.group(2))] if ctest else []
-    if gtest:
-        parts.append(gtest.group(1).rstrip(","))
-    if not parts and error:
-        parts.append(error.group(1)[:100])
-    return ": ".join(parts)
+    parts += [gtest.group(1).rstrip(",")] if gtest else []
+    error = re.search(r"error: (.*)", text)
+    return ": ".join(parts) if parts else error.group(1)[:100] if error else ""
 
 
-def run_fault(fault, args):
+def run_fault(fault, args, mark, backup):
     path = os.path.join(args.tree, fault["file"])
     original = open(path, "rb").read()
-    find, replace = fault["find"].encode(), fault["replace"].encode()
-    if original.count(find) != 1:
-        return "bad-find", 0.0, "find text occurs %d times" % original.count(find)
-    mark, backup = os.path.join(args.logs, "pending.path"), os.path.join(args.logs, "pending.bak")
+    if original.count(fault["find"]) != 1:
+        return "bad-find", 0.0, "find text occurs %d times" % original.count(fault["find"])
     with open(backup, "wb") as f:
         f.write(original)
     with open(mark, "w", encoding="utf-8") as f:
         f.write(os.path.abspath(path))
     log_path = os.path.join(args.logs, fault["id"] + ".log")
-    start = time.time()
+    start, code = time.time(), None
     try:
         with open(path, "wb") as f:
-            f.write(original.replace(find, replace))
+            f.write(original.replace(fault["find"], fault["replace"]))
+        env = dict(os.environ, MUTANT_ID=fault["id"], MUTANT_FILE=fault["file"])
         with open(log_path, "w") as log:
-            env = dict(os.environ, MUTANT_ID=fault["id"], MUTANT_FILE=fault["file"])
             proc = subprocess.Popen(args.cmd, shell=True, cwd=args.tree, stdout=log, env=env,
                                     stderr=subprocess.STDOUT, start_new_session=True)
             try:
@@ -93,25 +87,14 @@ def run_fault(fault, args):
             except subprocess.TimeoutExpired:
                 os.killpg(proc.pid, signal.SIGKILL)
                 proc.wait()
-                code = None
     finally:
         with open(path, "wb") as f:
             f.write(original)
         os.remove(mark)
         os.remove(backup)
-    seconds = time.time() - start
     result = ("timeout" if code is None else "missed" if code == 0 else
               "build" if code == args.build_code else "caught")
-    return result, seconds, first_failure(log_path) if result != "missed" else ""
-
-
-def write_table(out, faults, results):
-    with open(out, "w", encoding="utf-8") as f:
-        f.write("id\tresult\tseconds\tfirst_failure\n")
-        for fault in faults:
-            if fault["id"] in results:
-                r = results[fault["id"]]
-                f.write("%s\t%s\t%s\t%s\n" % (fault["id"], r[0], r[1], r[2]))
+    return result, time.time() - start, "" if result == "missed" else first_failure(log_path)
 
 
 def main():
@@ -133,27 +116,28 @@ def main():
         return
     if not args.cmd:
         sys.exit("--cmd is required")
-    selected = faults
-    if args.only:
-        wanted = args.only.split(",")
-        unknown = set(wanted) - {f["id"] for f in faults}
-        if unknown:
-            sys.exit("unknown fault ids: " + ", ".join(sorted(unknown)))
-        selected = [f for f in faults if f["id"] in wanted]
+    wanted = args.only.split(",") if args.only else [f["id"] for f in faults]
+    unknown = set(wanted) - {f["id"] for f in faults}
+    if unknown:
+        sys.exit("unknown fault ids: " + ", ".join(sorted(unknown)))
     os.makedirs(args.logs, exist_ok=True)
-    restore_pending(args.logs)
+    mark, backup = os.path.join(args.logs, "pending.path"), os.path.join(args.logs, "pending.bak")
+    restore_pending(mark, backup)
     results = {}
     if args.out and os.path.exists(args.out):
         for line in open(args.out, encoding="utf-8").read().splitlines()[1:]:
-            cells = (line.split("\t") + ["", "", "", ""])[:4]
-            results[cells[0]] = tuple(cells[1:])
+            cells = (line.split("\t") + ["", "", ""])[:4]
+            results[cells[0]] = cells[1:]
     print("%-28s | %-8s | %7s | %s" % ("id", "result", "seconds", "first failure"))
-    for fault in selected:
-        result, seconds, detail = run_fault(fault, args)
-        results[fault["id"]] = (result, "%.0f" % seconds, detail)
+    for fault in (f for f in faults if f["id"] in wanted):
+        result, seconds, detail = run_fault(fault, args, mark, backup)
+        results[fault["id"]] = [result, "%.0f" % seconds, detail]
         print("%-28s | %-8s | %7.0f | %s" % (fault["id"], result, seconds, detail), flush=True)
         if args.out:
-            write_table(args.out, faults, results)
+            with open(args.out, "w", encoding="utf-8") as f:
+                f.write("id\tresult\tseconds\tfirst_failure\n")
+                f.writelines("\t".join([x["id"]] + results[x["id"]]) + "\n"
+                             for x in faults if x["id"] in results)
 
 
 if __name__ == "__main__":
