@@ -4,18 +4,14 @@
 #include <objbase.h>
 #include <shlobj.h>
 
-#include <cstdio>
-
 std::string programPath;
 
 bool WriteBytes(const std::string& path, const std::string& bytes)
 {
     HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
     DWORD written = 0;
-    bool ok = file != INVALID_HANDLE_VALUE &&
-              WriteFile(file, bytes.data(), (DWORD)bytes.size(), &written, NULL) &&
-              written == bytes.size();
-    return file != INVALID_HANDLE_VALUE && CloseHandle(file) && ok;
+    bool ok = WriteFile(file, bytes.data(), (DWORD)bytes.size(), &written, NULL) && written == bytes.size();
+    return CloseHandle(file) && ok;
 }
 
 bool ReadBytes(const std::string& path, std::string& bytes)
@@ -23,14 +19,11 @@ bool ReadBytes(const std::string& path, std::string& bytes)
     bytes.clear();
     HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                               NULL, OPEN_EXISTING, 0, NULL);
-    if (file == INVALID_HANDLE_VALUE)
-        return false;
     char chunk[65536];
     DWORD read = 0;
-    while (ReadFile(file, chunk, sizeof(chunk), &read, NULL) && read > 0)
+    while (file != INVALID_HANDLE_VALUE && ReadFile(file, chunk, sizeof(chunk), &read, NULL) && read > 0)
         bytes.append(chunk, read);
-    CloseHandle(file);
-    return true;
+    return file != INVALID_HANDLE_VALUE && CloseHandle(file);
 }
 
 bool Exists(const std::string& path)
@@ -43,29 +36,15 @@ void DeleteTree(const std::string& folder)
     WIN32_FIND_DATAA found;
     HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
     for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileA(search, &found)) {
-        std::string name = found.cFileName, path = folder + "\\" + name;
-        if (name == "." || name == "..")
-            continue;
+        std::string path = folder + "\\" + found.cFileName;
         SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+        if (found.cFileName[0] != '.' && (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
             DeleteTree(path);
-        else
+        else if (found.cFileName[0] != '.')
             DeleteFileA(path.c_str());
     }
-    if (search != INVALID_HANDLE_VALUE)
-        FindClose(search);
+    FindClose(search);
     RemoveDirectoryA(folder.c_str());
-}
-
-std::string Printable(const std::string& bytes)
-{
-    std::string text;
-    for (unsigned char c : bytes.substr(0, 600)) {
-        char escaped[8];
-        snprintf(escaped, sizeof(escaped), c >= 32 && c < 127 && c != '\\' ? "%c" : "\\x%02X", c);
-        text += escaped;
-    }
-    return "\"" + text + "\" (" + std::to_string(bytes.size()) + " bytes)";
 }
 
 // Asked of the window itself: another process's controls keep their text
@@ -74,8 +53,7 @@ std::string Text(HWND window)
 {
     char text[4096] = "";
     DWORD_PTR length = 0;
-    SendMessageTimeoutA(window, WM_GETTEXT, sizeof(text), (LPARAM)text, SMTO_ABORTIFHUNG, 5000,
-                        &length);
+    SendMessageTimeoutA(window, WM_GETTEXT, sizeof(text), (LPARAM)text, SMTO_ABORTIFHUNG, 5000, &length);
     return std::string(text, length < sizeof(text) ? length : 0);
 }
 
@@ -95,18 +73,15 @@ bool SetRegistryValue(HKEY hive, const char* keyPath, const char* name, DWORD ty
                       const std::string& value, bool remove)
 {
     HKEY key = NULL;
-    if (RegCreateKeyExA(hive, keyPath, 0, NULL, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, NULL, &key,
-                        NULL) != ERROR_SUCCESS)
+    if (RegCreateKeyExA(hive, keyPath, 0, NULL, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, NULL, &key, NULL))
         return false;
     SavedValue saved = {hive, keyPath, name, false, 0, std::string(4096, '\0')};
     DWORD size = (DWORD)saved.bytes.size();
-    saved.existed = RegQueryValueExA(key, name, NULL, &saved.type, (BYTE*)&saved.bytes[0],
-                                     &size) == ERROR_SUCCESS;
+    saved.existed = !RegQueryValueExA(key, name, NULL, &saved.type, (BYTE*)&saved.bytes[0], &size);
     saved.bytes.resize(saved.existed ? size : 0);
     savedValues.push_back(saved);
     LONG result = remove ? RegDeleteValueA(key, name)
-                         : RegSetValueExA(key, name, 0, type, (const BYTE*)value.c_str(),
-                                          (DWORD)value.size() + 1);
+                         : RegSetValueExA(key, name, 0, type, (const BYTE*)value.c_str(), (DWORD)value.size() + 1);
     RegCloseKey(key);
     return result == ERROR_SUCCESS || (remove && result == ERROR_FILE_NOT_FOUND);
 }
@@ -116,7 +91,7 @@ void RestoreRegistry()
     for (; !savedValues.empty(); savedValues.pop_back()) {
         const SavedValue& saved = savedValues.back();
         HKEY key = NULL;
-        if (RegOpenKeyExA(saved.hive, saved.key.c_str(), 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS)
+        if (RegOpenKeyExA(saved.hive, saved.key.c_str(), 0, KEY_SET_VALUE, &key))
             continue;
         if (saved.existed)
             RegSetValueExA(key, saved.name.c_str(), 0, saved.type, (const BYTE*)saved.bytes.data(),
@@ -135,36 +110,22 @@ HWND BoxText(HWND box)
     for (int id : {0xFFFF, 100}) {
         char className[32] = "";
         HWND control = GetDlgItem(box, id);
-        if (control != NULL && GetClassNameA(control, className, sizeof(className)) &&
-            lstrcmpiA(className, "Static") == 0)
+        if (GetClassNameA(control, className, sizeof(className)) && !lstrcmpiA(className, "Static"))
             return control;
     }
     return NULL;
 }
 
-struct WindowSearch {
-    DWORD processId;
-    const std::string* caption;
-    bool box;
-    HWND found;
-};
-
-static BOOL CALLBACK MatchWindow(HWND window, LPARAM parameter)
-{
-    WindowSearch* search = (WindowSearch*)parameter;
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    if (owner == search->processId && IsWindowVisible(window) && Text(window) == *search->caption &&
-        (BoxText(window) != NULL) == search->box)
-        search->found = window;
-    return search->found == NULL;
-}
-
 HWND FindProcessWindow(DWORD processId, const std::string& caption, bool box)
 {
-    WindowSearch search = {processId, &caption, box, NULL};
-    EnumWindows(MatchWindow, (LPARAM)&search);
-    return search.found;
+    for (HWND window = GetTopWindow(NULL); window != NULL; window = GetWindow(window, GW_HWNDNEXT)) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        if (owner == processId && IsWindowVisible(window) && Text(window) == caption &&
+            (BoxText(window) != NULL) == box)
+            return window;
+    }
+    return NULL;
 }
 
 bool Responds(HWND window)
@@ -173,122 +134,87 @@ bool Responds(HWND window)
     return SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, kWaitMs, &ignored) != 0;
 }
 
-// ---------------------------------------------------------------------------
 // Another process's list view: the item record and its text buffer live in
 // memory allocated in that process.
-
-static const int kTextCapacity = 131072;  // a "MISSING" row may carry 127999 characters
-
-static bool RequestText(HANDLE process, HWND list, char* remote, UINT message, int index,
-                        int subItem, LVITEMA& item, std::string& text)
-{
-    char* remoteText = remote + sizeof(LVITEMA);
-    ZeroMemory(&item, sizeof(item));
-    item.mask = LVIF_TEXT | (subItem == 0 ? LVIF_IMAGE : 0);
-    item.iItem = index;
-    item.iSubItem = subItem;
-    item.pszText = remoteText;
-    item.cchTextMax = kTextCapacity;
-    item.iImage = -1;
-    DWORD_PTR result = 0;
-    if (!WriteProcessMemory(process, remote, &item, sizeof(item), NULL) ||
-        !SendMessageTimeoutA(list, message, message == LVM_GETITEMTEXTA ? index : 0,
-                             (LPARAM)remote, SMTO_NORMAL, kWaitMs, &result) ||
-        !ReadProcessMemory(process, remote, &item, sizeof(item), NULL))
-        return false;
-    // The list view may point the record at its own copy of the text.
-    std::string buffer(kTextCapacity, '\0');
-    SIZE_T read = 0;
-    ReadProcessMemory(process, item.pszText ? item.pszText : remoteText, &buffer[0], 4096, &read);
-    if (read == 4096 && buffer.find('\0') >= read)
-        ReadProcessMemory(process, item.pszText ? item.pszText : remoteText, &buffer[0],
-                          kTextCapacity, &read);
-    text = buffer.substr(0, buffer.find('\0'));
-    return read > 0;
-}
-
 bool ReadListView(HWND list, std::vector<Row>& rows, std::string& failure)
 {
+    const int kCapacity = 131072;  // a "MISSING" row may carry 127999 characters
     rows.clear();
     DWORD processId = 0;
     GetWindowThreadProcessId(list, &processId);
-    HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE |
-                                     PROCESS_QUERY_INFORMATION, FALSE, processId);
-    char* remote = process == NULL ? NULL
-                                   : (char*)VirtualAllocEx(process, NULL,
-                                                           sizeof(LVITEMA) + kTextCapacity,
-                                                           MEM_COMMIT, PAGE_READWRITE);
+    HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId);
+    char* remote = (char*)VirtualAllocEx(process, NULL, sizeof(LVITEMA) + kCapacity, MEM_COMMIT, PAGE_READWRITE);
     DWORD_PTR count = 0;
-    bool ok = remote != NULL && SendMessageTimeoutA(list, LVM_GETITEMCOUNT, 0, 0, SMTO_NORMAL,
-                                                    kWaitMs, &count);
-    for (int index = 0; ok && index < (int)count; ++index) {
-        Row row;
-        LVITEMA item;
-        ok = RequestText(process, list, remote, LVM_GETITEMA, index, 0, item, row.label);
-        row.image = item.iImage;
-        ok = ok && RequestText(process, list, remote, LVM_GETITEMTEXTA, index, 1, item, row.value);
-        rows.push_back(row);
+    bool ok = remote && SendMessageTimeoutA(list, LVM_GETITEMCOUNT, 0, 0, SMTO_NORMAL, kWaitMs, &count);
+    std::string text(kCapacity, '\0');
+    for (int index = 0; ok && index < (int)count * 2; ++index) {
+        // Column 0 with its image, then column 1 of each row.
+        LVITEMA item = {};
+        item.mask = LVIF_TEXT | LVIF_IMAGE;
+        item.iItem = index / 2;
+        item.iSubItem = index % 2;
+        item.pszText = remote + sizeof(LVITEMA);
+        item.cchTextMax = kCapacity;
+        DWORD_PTR result = 0;
+        SIZE_T read = 0;
+        ok = WriteProcessMemory(process, remote, &item, sizeof(item), NULL) &&
+             SendMessageTimeoutA(list, LVM_GETITEMA, 0, (LPARAM)remote, SMTO_NORMAL, kWaitMs, &result) &&
+             ReadProcessMemory(process, remote, &item, sizeof(item), NULL) &&
+             ReadProcessMemory(process, item.pszText, &text[0], 4096, &read);
+        // The list view may point the record at its own copy of the text.
+        if (ok && text.find('\0') >= read)
+            ok = ReadProcessMemory(process, item.pszText, &text[0], kCapacity, &read);
+        if (index % 2 == 0)
+            rows.push_back(Row{text.c_str(), "", item.iImage});
+        else
+            rows.back().value = text.c_str();
     }
     if (!ok)
         failure = "reading the list view failed, error " + std::to_string(GetLastError());
-    if (remote != NULL)
-        VirtualFreeEx(process, remote, 0, MEM_RELEASE);
-    if (process != NULL)
-        CloseHandle(process);
+    VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    CloseHandle(process);
     return ok;
 }
 
 // ---------------------------------------------------------------------------
 // Shortcut files, through the shell's own link object.
 
-static bool WithLink(const std::string& path, bool load, IShellLinkA** link, IPersistFile** file)
+static bool Shortcut(const std::string& path, bool save, std::string settings[4])
 {
     WCHAR widePath[MAX_PATH * 2];
-    *link = NULL;
-    *file = NULL;
-    return MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, widePath, MAX_PATH * 2) &&
-           SUCCEEDED(CoCreateInstance(CLSID_ShellLink, NULL, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                                      (void**)link)) &&
-           SUCCEEDED((*link)->QueryInterface(IID_IPersistFile, (void**)file)) &&
-           (!load || SUCCEEDED((*file)->Load(widePath, STGM_READ)));
-}
-
-static void Release(IShellLinkA* link, IPersistFile* file)
-{
+    IShellLinkA* link = NULL;
+    IPersistFile* file = NULL;
+    char texts[4][MAX_PATH * 2] = {"", "", "", ""};
+    int icon = -1;
+    bool ok = MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, widePath, MAX_PATH * 2) &&
+              SUCCEEDED(CoCreateInstance(CLSID_ShellLink, NULL, CLSCTX_INPROC_SERVER, IID_IShellLinkA, (void**)&link)) &&
+              SUCCEEDED(link->QueryInterface(IID_IPersistFile, (void**)&file));
+    if (save)
+        ok = ok && SUCCEEDED(link->SetPath(settings[0].c_str())) && SUCCEEDED(file->Save(widePath, TRUE));
+    else
+        ok = ok && SUCCEEDED(file->Load(widePath, STGM_READ)) &&
+             SUCCEEDED(link->GetPath(texts[0], MAX_PATH * 2, NULL, 0)) &&
+             SUCCEEDED(link->GetWorkingDirectory(texts[1], MAX_PATH * 2)) &&
+             SUCCEEDED(link->GetIconLocation(texts[2], MAX_PATH * 2, &icon)) &&
+             SUCCEEDED(link->GetDescription(texts[3], MAX_PATH * 2));
     if (file != NULL)
         file->Release();
     if (link != NULL)
         link->Release();
+    for (int i = 0; i < 4 && !save; ++i)
+        settings[i] = texts[i] + (i == 2 ? "," + std::to_string(icon) : "");
+    return ok;
 }
 
 bool ReadShortcut(const std::string& path, std::string settings[4])
 {
-    IShellLinkA* link;
-    IPersistFile* file;
-    char texts[4][MAX_PATH * 2] = {"", "", "", ""};
-    int iconIndex = -1;
-    bool ok = WithLink(path, true, &link, &file) &&
-              SUCCEEDED(link->GetPath(texts[0], MAX_PATH * 2, NULL, 0)) &&
-              SUCCEEDED(link->GetWorkingDirectory(texts[1], MAX_PATH * 2)) &&
-              SUCCEEDED(link->GetIconLocation(texts[2], MAX_PATH * 2, &iconIndex)) &&
-              SUCCEEDED(link->GetDescription(texts[3], MAX_PATH * 2));
-    Release(link, file);
-    for (int i = 0; i < 4; ++i)
-        settings[i] = texts[i];
-    settings[2] += "," + std::to_string(iconIndex);
-    return ok;
+    return Shortcut(path, false, settings);
 }
 
 bool WriteShortcut(const std::string& path, const std::string& target)
 {
-    IShellLinkA* link;
-    IPersistFile* file;
-    WCHAR widePath[MAX_PATH * 2];
-    bool ok = WithLink(path, false, &link, &file) && SUCCEEDED(link->SetPath(target.c_str())) &&
-              MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, widePath, MAX_PATH * 2) &&
-              SUCCEEDED(file->Save(widePath, TRUE));
-    Release(link, file);
-    return ok;
+    std::string settings[4] = {target};
+    return Shortcut(path, true, settings);
 }
 
 // ---------------------------------------------------------------------------
@@ -297,9 +223,7 @@ static bool CanOpenForWriting(const std::string& path)
 {
     HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
                               NULL, OPEN_EXISTING, 0, NULL);
-    if (file != INVALID_HANDLE_VALUE)
-        CloseHandle(file);
-    return file != INVALID_HANDLE_VALUE;
+    return file != INVALID_HANDLE_VALUE && CloseHandle(file);
 }
 
 bool SetReadOnly(const std::string& path, bool readOnly)
@@ -310,24 +234,23 @@ bool SetReadOnly(const std::string& path, bool readOnly)
         GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name");
     WCHAR widePath[MAX_PATH * 2];
     char* unixPath = NULL;
-    if (unixFileName == NULL || !MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, widePath,
-                                                     MAX_PATH * 2) ||
+    if (unixFileName == NULL)
+        return true;  // Windows: the attribute alone holds
+    if (!MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, widePath, MAX_PATH * 2) ||
         (unixPath = unixFileName(widePath)) == NULL)
-        return unixFileName == NULL;  // Windows: the attribute alone holds
-    std::string commandLine = std::string("chattr ") + (readOnly ? "+i" : "-i") + " \"" +
-                              unixPath + "\"";
+        return false;
+    std::string commandLine = std::string("chattr ") + (readOnly ? "+i \"" : "-i \"") + unixPath + "\"";
     HeapFree(GetProcessHeap(), 0, unixPath);
     STARTUPINFOA startup = {};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION started = {};
-    if (!CreateProcessA("Z:\\usr\\bin\\chattr", &commandLine[0], NULL, NULL, FALSE, 0, NULL,
-                        NULL, &startup, &started))
+    if (!CreateProcessA("Z:\\usr\\bin\\chattr", &commandLine[0], NULL, NULL, FALSE, 0, NULL, NULL,
+                        &startup, &started))
         return false;
     CloseHandle(started.hThread);
     CloseHandle(started.hProcess);
     // A Unix program's end is not ours to wait for: wait for its effect.
-    for (ULONGLONG end = GetTickCount64() + kWaitMs; CanOpenForWriting(path) == readOnly;
-         Sleep(20))
+    for (ULONGLONG end = GetTickCount64() + kWaitMs; CanOpenForWriting(path) == readOnly; Sleep(20))
         if (GetTickCount64() > end)
             return false;
     return true;

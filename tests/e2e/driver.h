@@ -23,7 +23,6 @@ bool WriteBytes(const std::string& path, const std::string& bytes);
 bool ReadBytes(const std::string& path, std::string& bytes);
 bool Exists(const std::string& path);
 void DeleteTree(const std::string& folder);
-std::string Printable(const std::string& bytes);
 std::string Text(HWND window);
 
 // Sets (or with `remove`, deletes) a registry value until RestoreRegistry.
