@@ -462,7 +462,7 @@ static void Walk(World& w, const Step& s)
         if (text == "devices")
             ReplaceLine(w, lines, "DISPLAY", false, "Old Display Adapter");
         if (text == "devices")
-            ReplaceLine(w, lines, "DRIVE", false, lines[lines.size() - 1].substr(0, 5) + "Old Volume 1.00GB FAT32");
+            ReplaceLine(w, lines, "DRIVE", false, "[C:] Old Volume 1.00GB FAT32");
         if (text == "order")
             std::rotate(lines.begin(), lines.begin() + 1, lines.end());
         for (size_t i = 0; i < lines.size(); ++i)
