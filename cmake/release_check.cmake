@@ -1,7 +1,10 @@
 # Usage: cmake -DSOURCE=<repository> -DWORK=<folder> -DTOOLCHAIN=<file>
-#              -DGENERATOR=<generator> -DVERSION=<x.y.z.w> -P release_check.cmake
-# Builds the package twice from scratch, in two folders of different names,
-# and fails unless tallyview.exe and the zip come out byte for byte the same.
+#              -DGENERATOR=<generator> -DVERSION=<x.y.z.w> [-DREFERENCE=<build folder>]
+#              -P release_check.cmake
+# Builds the package from scratch in a folder of its own and fails unless
+# tallyview.exe and the zip come out byte for byte the same as in the
+# reference build (the windows preset's folder, whose package is brought up
+# to date here), or, without one, as in a second build from scratch.
 
 foreach(variable SOURCE WORK TOOLCHAIN GENERATOR VERSION)
     if(NOT ${variable})
@@ -11,20 +14,27 @@ endforeach()
 
 set(zip_name Tallyview-${VERSION}-win64.zip)
 # Different lengths, so that a build path that leaks into the output shows.
-set(builds ${WORK}/first ${WORK}/second-build)
+if(REFERENCE)
+    set(builds ${REFERENCE} ${WORK}/second-build)
+else()
+    set(builds ${WORK}/first ${WORK}/second-build)
+endif()
+cmake_host_system_information(RESULT jobs QUERY NUMBER_OF_LOGICAL_CORES)
 
 foreach(build IN LISTS builds)
-    file(REMOVE_RECURSE ${build})
-    # No Wine tests: the package needs only the program.
-    execute_process(
-        COMMAND ${CMAKE_COMMAND} -S ${SOURCE} -B ${build} -G ${GENERATOR}
-                -DCMAKE_TOOLCHAIN_FILE=${TOOLCHAIN} -DCMAKE_BUILD_TYPE=Release
-                -DTALLYVIEW_GTEST_SOURCE=${build}/no-googletest
-        RESULT_VARIABLE result OUTPUT_QUIET)
-    if(NOT result EQUAL 0)
-        message(FATAL_ERROR "configuring ${build} failed")
+    if(NOT build STREQUAL REFERENCE)
+        file(REMOVE_RECURSE ${build})
+        # No Wine tests: the package needs only the program.
+        execute_process(
+            COMMAND ${CMAKE_COMMAND} -S ${SOURCE} -B ${build} -G ${GENERATOR}
+                    -DCMAKE_TOOLCHAIN_FILE=${TOOLCHAIN} -DCMAKE_BUILD_TYPE=Release
+                    -DTALLYVIEW_GTEST_SOURCE=${build}/no-googletest
+            RESULT_VARIABLE result OUTPUT_QUIET)
+        if(NOT result EQUAL 0)
+            message(FATAL_ERROR "configuring ${build} failed")
+        endif()
     endif()
-    execute_process(COMMAND ${CMAKE_COMMAND} --build ${build} --target package
+    execute_process(COMMAND ${CMAKE_COMMAND} --build ${build} --target package --parallel ${jobs}
                     RESULT_VARIABLE result OUTPUT_VARIABLE output ERROR_VARIABLE output)
     if(NOT result EQUAL 0)
         message(FATAL_ERROR "building the package in ${build} failed:\n${output}")
