@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <objbase.h>
+#include <psapi.h>
 
 #include <algorithm>
 #include <cstring>
@@ -397,6 +398,10 @@ static void ExpectPlatformFigures(World& w)
     memory.dwLength = sizeof(memory);
     GlobalMemoryStatusEx(&memory);
     EXPECT_EQ(ValuesOf(w.rows, "RAM")[0].find(std::to_string(memory.ullTotalPhys / 1024000) + "MB "), 0u);
+    DWORD ids[4096], bytes = 0;  // other processes may come and go meanwhile
+    EnumProcesses(ids, sizeof(ids), &bytes);
+    int count = atoi(ValuesOf(w.rows, "PROCESSES")[0].c_str()), now = (int)(bytes / sizeof(DWORD));
+    EXPECT_TRUE(count > 0 && count >= now - 3 && count <= now + 3) << count << " processes, now " << now;
     std::string drives, fixed;
     for (const std::string& drive : ValuesOf(w.rows, "DRIVE"))
         drives += drive.substr(0, 5);
