@@ -777,6 +777,7 @@ TEST_P(EndToEnd, Runs)
     w.root = temp + ("tallyview-e2e-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++number));
     // A space in the path, as in the classic "Application Data".
     w.work = w.root + "\\work", w.appData = w.root + "\\Application Data", w.temp = w.root + "\\temp";
+    DeleteTree(w.root);  // left by an earlier run that was ended
     for (const std::string& folder : {w.root, w.work, w.appData, w.temp})
         ASSERT_TRUE(CreateDirectoryA(folder.c_str(), NULL)) << folder;
     w.environment = {"TEMP={temp}", "TMP={temp}", "TALLYVIEW_E2E_RECORD={temp}\\explored"};
