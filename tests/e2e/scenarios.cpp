@@ -682,7 +682,8 @@ static const Scenario kScenarios[] = {
     {"OtherAdapterAndDriveAreMarkedAndKeptAtEveryRefresh",
      {{Saved, "devices"}, {Start}, {Shows}, {Tick}, {Tick, "", 1}, {Close}, {Exits}}},
     {"EndOfSessionSavesBeforeAnswering", {{Start}, {Shows}, {EndSession}, {Exits}, {Snapshot, "rows"}}},
-    {"SecondCopyEndsAtOnce", {{Start}, {Shows}, {SecondCopy}, {Close}, {Exits}}},
+    {"SecondCopyEndsAtOnceEnterClosesEscDoesNot",
+     {{Start}, {Shows}, {SecondCopy}, {Command, kCaption, IDCANCEL}, {Stays, kCaption}, {Command, kCaption, IDOK}, {Exits}}},
     {"StaleTemporaryFileIsIgnoredAndReplaced",
      {{Saved, "cpu"}, {Damaged, "stale"}, {Start}, {Shows}, {Close}, {Exits}, {Snapshot, "rows"}}},
     // Damaged, misplaced, read-only and locked snapshots: shown, never lost.
