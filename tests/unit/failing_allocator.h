@@ -9,14 +9,11 @@
 // or resize, counted together from 1; 0 refuses none) and keeps account of
 // every block it handed out. New bytes are filled with kFreshByte, so a test
 // sees which bytes the report itself set.
+//   calls:       allocations and resizes asked for; refusals: of those, refused
+//   lastSize:    size asked for by the latest allocation or resize
+//   badReleases: releases (or resizes) of blocks this heap does not hold
 struct FailingHeap {
-    size_t failAt;
-    size_t calls;          // allocations and resizes asked for
-    size_t refusals;       // of those, refused
-    size_t lastSize;       // size asked for by the latest allocation or resize
-    size_t liveBlocks;
-    size_t liveBytes;
-    size_t badReleases;    // releases of blocks this heap does not hold
+    size_t failAt, calls, refusals, lastSize, liveBlocks, liveBytes, badReleases;
     std::map<void*, size_t> blocks;
 };
 
