@@ -44,7 +44,3 @@ bool ReadListView(HWND list, std::vector<Row>& rows, std::string& failure);
 bool ReadShortcut(const std::string& path, std::string settings[4]);
 bool WriteShortcut(const std::string& path, const std::string& target);
 
-// Read-only for everyone: the attribute, and under Wine also the Unix
-// immutable flag, since tests run as root and root writes through the
-// attribute. False when it did not take.
-bool SetReadOnly(const std::string& path, bool readOnly);
