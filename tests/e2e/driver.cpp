@@ -69,36 +69,26 @@ struct SavedValue {
 };
 static std::vector<SavedValue> savedValues;
 
-bool SetRegistryValue(HKEY hive, const char* keyPath, const char* name, DWORD type,
-                      const std::string& value, bool remove)
+bool SetRegistryValue(HKEY hive, const char* key, const char* name, DWORD type, const std::string& value, bool remove)
 {
-    HKEY key = NULL;
-    if (RegCreateKeyExA(hive, keyPath, 0, NULL, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, NULL, &key, NULL))
-        return false;
-    SavedValue saved = {hive, keyPath, name, false, 0, std::string(4096, '\0')};
+    SavedValue saved = {hive, key, name, false, 0, std::string(4096, '\0')};
     DWORD size = (DWORD)saved.bytes.size();
-    saved.existed = !RegQueryValueExA(key, name, NULL, &saved.type, (BYTE*)&saved.bytes[0], &size);
+    saved.existed = !RegGetValueA(hive, key, name, RRF_RT_ANY | RRF_NOEXPAND, &saved.type, &saved.bytes[0], &size);
     saved.bytes.resize(saved.existed ? size : 0);
     savedValues.push_back(saved);
-    LONG result = remove ? RegDeleteValueA(key, name)
-                         : RegSetValueExA(key, name, 0, type, (const BYTE*)value.c_str(), (DWORD)value.size() + 1);
-    RegCloseKey(key);
+    LONG result = remove ? RegDeleteKeyValueA(hive, key, name)
+                         : RegSetKeyValueA(hive, key, name, type, value.c_str(), (DWORD)value.size() + 1);
     return result == ERROR_SUCCESS || (remove && result == ERROR_FILE_NOT_FOUND);
 }
 
 void RestoreRegistry()
 {
     for (; !savedValues.empty(); savedValues.pop_back()) {
-        const SavedValue& saved = savedValues.back();
-        HKEY key = NULL;
-        if (RegOpenKeyExA(saved.hive, saved.key.c_str(), 0, KEY_SET_VALUE, &key))
-            continue;
-        if (saved.existed)
-            RegSetValueExA(key, saved.name.c_str(), 0, saved.type, (const BYTE*)saved.bytes.data(),
-                           (DWORD)saved.bytes.size());
+        const SavedValue& v = savedValues.back();
+        if (v.existed)
+            RegSetKeyValueA(v.hive, v.key.c_str(), v.name.c_str(), v.type, v.bytes.data(), (DWORD)v.bytes.size());
         else
-            RegDeleteValueA(key, saved.name.c_str());
-        RegCloseKey(key);
+            RegDeleteKeyValueA(v.hive, v.key.c_str(), v.name.c_str());
     }
 }
 
