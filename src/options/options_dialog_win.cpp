@@ -1,5 +1,8 @@
 #include "options/options_dialog_win.h"
 
+#include <windows.h>
+#include <shellapi.h>
+
 #include <cstdio>
 #include <cstring>
 
@@ -59,7 +62,7 @@ static void ExploreDataFolder()
                               sizeof(folderPath)) ||
         strlen(folderPath) >= MAX_PATH)
         return;
-    optionsShellExecute(NULL, NULL, "Explorer", folderPath, NULL, SW_SHOWNORMAL);
+    ShellExecuteA(NULL, NULL, "Explorer", folderPath, NULL, SW_SHOWNORMAL);
 }
 
 // Opens Explorer on the program's folder with the program file selected.
@@ -72,7 +75,7 @@ static void ExploreContainingFolder()
         return;
     char parameters[MAX_PATH + 16];
     snprintf(parameters, sizeof(parameters), "/select,\"%s\"", programPath);
-    optionsShellExecute(NULL, NULL, "Explorer", parameters, NULL, SW_SHOWNORMAL);
+    ShellExecuteA(NULL, NULL, "Explorer", parameters, NULL, SW_SHOWNORMAL);
 }
 
 static void OpenLinksDialog(HWND dialog)

@@ -1,5 +1,6 @@
 #include "options/referrer_page_win.h"
 
+#include <windows.h>
 #include <shellapi.h>
 
 #include <cstdio>
@@ -7,8 +8,6 @@
 
 #include "app/app_state_win.h"
 #include "options/referrer_page.h"
-
-ShellExecuteFunction optionsShellExecute = ShellExecuteA;
 
 // The whole value, however long, so that the length rule sees its real
 // length; an unset variable reads as empty. Read from the process
@@ -52,8 +51,8 @@ void OpenReferrerPage(const char* address)
         ComposeReferrerPageText(pageName, address, appState.referrerPageText,
                                 sizeof(appState.referrerPageText)) &&
         WritePage(pagePath, appState.referrerPageText)) {
-        optionsShellExecute(NULL, NULL, pagePath, NULL, NULL, SW_SHOWNORMAL);
+        ShellExecuteA(NULL, NULL, pagePath, NULL, NULL, SW_SHOWNORMAL);
         return;
     }
-    optionsShellExecute(NULL, NULL, address, NULL, NULL, SW_SHOWNORMAL);
+    ShellExecuteA(NULL, NULL, address, NULL, NULL, SW_SHOWNORMAL);
 }
