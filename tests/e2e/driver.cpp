@@ -100,8 +100,7 @@ HWND BoxText(HWND box)
     for (int id : {0xFFFF, 100}) {
         char className[32] = "";
         HWND control = GetDlgItem(box, id);
-        if (GetClassNameA(control, className, sizeof(className)) && !lstrcmpiA(className, "Static"))
-            return control;
+        if (GetClassNameA(control, className, sizeof(className)) && !lstrcmpiA(className, "Static")) return control;
     }
     return NULL;
 }
@@ -152,15 +151,13 @@ bool ReadListView(HWND list, std::vector<Row>& rows, std::string& failure)
              ReadProcessMemory(process, remote, &item, sizeof(item), NULL) &&
              ReadProcessMemory(process, item.pszText, &text[0], 4096, &read);
         // The list view may point the record at its own copy of the text.
-        if (ok && text.find('\0') >= read)
-            ok = ReadProcessMemory(process, item.pszText, &text[0], kCapacity, &read);
+        if (ok && text.find('\0') >= read) ok = ReadProcessMemory(process, item.pszText, &text[0], kCapacity, &read);
         if (index % 2 == 0)
             rows.push_back(Row{text.c_str(), "", item.iImage});
         else
             rows.back().value = text.c_str();
     }
-    if (!ok)
-        failure = "reading the list view failed, error " + std::to_string(GetLastError());
+    if (!ok) failure = "reading the list view failed, error " + std::to_string(GetLastError());
     VirtualFreeEx(process, remote, 0, MEM_RELEASE);
     CloseHandle(process);
     return ok;
@@ -187,10 +184,8 @@ static bool Shortcut(const std::string& path, bool save, std::string settings[4]
              SUCCEEDED(link->GetWorkingDirectory(texts[1], MAX_PATH * 2)) &&
              SUCCEEDED(link->GetIconLocation(texts[2], MAX_PATH * 2, &icon)) &&
              SUCCEEDED(link->GetDescription(texts[3], MAX_PATH * 2));
-    if (file != NULL)
-        file->Release();
-    if (link != NULL)
-        link->Release();
+    if (file != NULL) file->Release();
+    if (link != NULL) link->Release();
     for (int i = 0; i < 4 && !save; ++i)
         settings[i] = texts[i] + (i == 2 ? "," + std::to_string(icon) : "");
     return ok;

@@ -152,12 +152,9 @@ static std::string SnapshotOf(const std::vector<Row>& rows)
     std::string bytes;
     for (const Row& row : rows) {
         std::string line = row.value;
-        if (row.label == "RAM")
-            line = line.substr(0, line.find(' '));
-        if (row.label == "DRIVE")
-            line = Replace(line.substr(0, line.rfind(' ')), " Local ", " ");
-        if (IsConfiguration(row.label))
-            bytes += (bytes.empty() ? "" : "\r\n") + line;
+        if (row.label == "RAM") line = line.substr(0, line.find(' '));
+        if (row.label == "DRIVE") line = Replace(line.substr(0, line.rfind(' ')), " Local ", " ");
+        if (IsConfiguration(row.label)) bytes += (bytes.empty() ? "" : "\r\n") + line;
     }
     return bytes + '\0';
 }
@@ -175,8 +172,7 @@ static std::vector<std::string> ValuesOf(const std::vector<Row>& rows, const std
 {
     std::vector<std::string> values;
     for (const Row& row : rows)
-        if (row.label == label)
-            values.push_back(row.value);
+        if (row.label == label) values.push_back(row.value);
     return values.empty() ? std::vector<std::string>{""} : values;
 }
 
@@ -184,10 +180,8 @@ static HWND WaitFor(World& w, const std::string& caption, bool box)
 {
     for (ULONGLONG end = GetTickCount64() + kWaitMs; GetTickCount64() < end;) {
         HWND window = FindProcessWindow(w.process.dwProcessId, caption, box);
-        if (window != NULL && Responds(window))
-            return window;
-        if (WaitForSingleObject(w.process.hProcess, 20) == WAIT_OBJECT_0)
-            break;
+        if (window != NULL && Responds(window)) return window;
+        if (WaitForSingleObject(w.process.hProcess, 20) == WAIT_OBJECT_0) break;
     }
     return NULL;
 }
@@ -195,8 +189,7 @@ static HWND WaitFor(World& w, const std::string& caption, bool box)
 static bool WaitGone(World& w, const std::string& caption)
 {
     for (ULONGLONG end = GetTickCount64() + kWaitMs; GetTickCount64() < end; Sleep(20))
-        if (FindProcessWindow(w.process.dwProcessId, caption, false) == NULL)
-            return true;
+        if (FindProcessWindow(w.process.dwProcessId, caption, false) == NULL) return true;
     return false;
 }
 
@@ -223,8 +216,7 @@ static void StartProgram(World& w)
         environment += Expand(w, entry) + '\0';
     char* strings = GetEnvironmentStringsA();
     for (const char* entry = strings; *entry; entry += strlen(entry) + 1)
-        if (_strnicmp(entry, "TEMP=", 5) && _strnicmp(entry, "TMP=", 4))
-            environment += std::string(entry) + '\0';
+        if (_strnicmp(entry, "TEMP=", 5) && _strnicmp(entry, "TMP=", 4)) environment += std::string(entry) + '\0';
     FreeEnvironmentStringsA(strings);
     STARTUPINFOA startup = {};
     startup.cb = sizeof(startup);
@@ -269,8 +261,7 @@ static void ReplaceLine(World& w, std::vector<std::string>& lines, const char* l
 {
     int found = -1, index = 0;
     for (const Row& row : baseRows) {
-        if (row.label == label && (found < 0 || last))
-            found = index;
+        if (row.label == label && (found < 0 || last)) found = index;
         index += IsConfiguration(row.label);
     }
     ASSERT_GE(found, 0) << "a " << label << " row is needed\n" << Describe(baseRows);
@@ -282,12 +273,9 @@ static void ReplaceLine(World& w, std::vector<std::string>& lines, const char* l
 static std::string DamagedBytes(World& w, const std::string& kind)
 {
     std::string bytes = w.written;
-    if (kind == "nul")
-        return bytes.insert(3, 1, '\0');
-    if (kind == "cr" || kind == "lf")
-        return Replace(bytes, "\r\n", kind == "cr" ? "\r" : "\n");
-    if (kind == "megabyte")
-        return std::string(1 << 20, 'x');
+    if (kind == "nul") return bytes.insert(3, 1, '\0');
+    if (kind == "cr" || kind == "lf") return Replace(bytes, "\r\n", kind == "cr" ? "\r" : "\n");
+    if (kind == "megabyte") return std::string(1 << 20, 'x');
     for (int i = 0; kind == "lines" && i < 100000; ++i)
         bytes += "line " + std::to_string(i) + "\r\n";
     // Fixed pseudo-random bytes: NULs, lone CRs and LFs, bytes above 127.
@@ -316,12 +304,9 @@ static void ExpectWindow(World& w, bool firstRender)
             ++place;
         ASSERT_LT(place, 13u) << "out of place: " << row.label;
         ++seen[place];
-        if (IsConfiguration(row.label))
-            all.push_back(row.label);
-        if (row.image == 2 || row.image == 3)
-            changed.push_back(row.label);
-        if (row.label == "MISSING")
-            missing.push_back(row.value);
+        if (IsConfiguration(row.label)) all.push_back(row.label);
+        if (row.image == 2 || row.image == 3) changed.push_back(row.label);
+        if (row.label == "MISSING") missing.push_back(row.value);
         EXPECT_EQ(row.image == 4, row.label == "MISSING") << row.label;
         EXPECT_TRUE(row.image <= 1 || row.image == 4 || IsConfiguration(row.label)) << row.label;
     }
@@ -433,8 +418,7 @@ static void Walk(World& w, const Step& s)
             ReplaceLine(w, lines, "DISPLAY", false, "Old Display Adapter");
             ReplaceLine(w, lines, "DRIVE", false, "[C:] Old Volume 1.00GB FAT32");
         }
-        if (text == "order")
-            std::rotate(lines.begin(), lines.begin() + 1, lines.end());
+        if (text == "order") std::rotate(lines.begin(), lines.begin() + 1, lines.end());
         for (size_t i = 0; i < lines.size(); ++i)
             bytes += (i ? "\r\n" : "") + lines[i];
         return WriteSnapshot(w, bytes + '\0');
@@ -487,10 +471,8 @@ static void Walk(World& w, const Step& s)
     case Close:
         window = WaitFor(w, text.empty() ? kCaption : text, false);
         ASSERT_NE(window, (HWND)NULL) << text;
-        if (s.op == Click)
-            PostMessageA(GetDlgItem(window, s.number), BM_CLICK, 0, 0);
-        if (s.op == Command)
-            PostMessageA(window, WM_COMMAND, s.number, 0);
+        if (s.op == Click) PostMessageA(GetDlgItem(window, s.number), BM_CLICK, 0, 0);
+        if (s.op == Command) PostMessageA(window, WM_COMMAND, s.number, 0);
         EXPECT_TRUE(s.op != Close || (PostMessageA(window, WM_CLOSE, 0, 0) && WaitGone(w, text.empty() ? kCaption : text)))
             << text << " stayed";
         return;
@@ -568,8 +550,7 @@ static void Walk(World& w, const Step& s)
     case Snapshot: {
         // "rows": the lines of the rows last shown; "kept": the set-up's
         // bytes and time; "none"; "folder".
-        if (w.lock != INVALID_HANDLE_VALUE)
-            CloseHandle(w.lock), w.lock = INVALID_HANDLE_VALUE;
+        if (w.lock != INVALID_HANDLE_VALUE) CloseHandle(w.lock), w.lock = INVALID_HANDLE_VALUE;
         WIN32_FILE_ATTRIBUTE_DATA data = {};
         bool exists = GetFileAttributesExA(w.Snapshot().c_str(), GetFileExInfoStandard, &data);
         ReadBytes(w.Snapshot(), bytes);
@@ -735,8 +716,7 @@ TEST_P(EndToEnd, Runs)
     Walk(w, {Marker, kAccepted});
     for (const Step& step : GetParam().steps) {
         Walk(w, step);
-        if (HasFatalFailure())
-            break;
+        if (HasFatalFailure()) break;
     }
     EndProgram(w);
     CloseHandle(w.lock);
@@ -750,15 +730,12 @@ INSTANTIATE_TEST_SUITE_P(Scenario, EndToEnd, testing::ValuesIn(kScenarios),
 int main(int argc, char** argv)
 {
     // Started as "Explorer" by the program under test: note how, and end.
-    if (const char* record = getenv("TALLYVIEW_E2E_RECORD"))
-        return WriteBytes(record, GetCommandLineA()) ? 0 : 1;
+    if (const char* record = getenv("TALLYVIEW_E2E_RECORD")) return WriteBytes(record, GetCommandLineA()) ? 0 : 1;
     testing::InitGoogleTest(&argc, argv);
     CoInitialize(NULL);
     for (int i = 1; i < argc; ++i)
-        if (strncmp(argv[i], "--program=", 10) == 0)
-            programPath = argv[i] + 10;
+        if (strncmp(argv[i], "--program=", 10) == 0) programPath = argv[i] + 10;
     // ctest passes a Unix path; Wine sees the Unix root as drive Z:.
-    if (!programPath.empty() && programPath[0] == '/')
-        programPath = "Z:" + Replace(programPath, "/", "\\");
+    if (!programPath.empty() && programPath[0] == '/') programPath = "Z:" + Replace(programPath, "/", "\\");
     return RUN_ALL_TESTS();
 }
