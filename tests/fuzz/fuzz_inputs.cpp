@@ -17,16 +17,11 @@
 #include "store/snapshot_file.h"
 #include "window/render_plan.h"
 
-static void Require(bool holds, const char* what)
-{
-    if (!holds) {
-        fprintf(stderr, "violated: %s\n", what);
-        abort();
-    }
-}
+// Checked in every build type (unlike assert); a failure names the condition.
+#define REQUIRE(holds) ((holds) ? (void)0 : (fprintf(stderr, "violated: %s\n", #holds), abort()))
 
 static std::string Trimmed(std::string text) { TrimWhitespace(&text[0]); return text.c_str(); }
-static std::string Saved(const char* text) { std::string bytes; EncodeSnapshot(text, bytes); return bytes; }
+static std::string Sentence(const char* caption) { char text[1024]; ComposeAcceptanceSentence(caption, text, sizeof(text)); return text; }
 
 struct Loaded { std::string text; uint32_t lineCount; };
 
@@ -40,9 +35,11 @@ static Loaded Load(const std::string& bytes, size_t chunk)
     for (size_t at = 0; at < bytes.size() && !load.finished; at += chunk)
         FeedSnapshotBytes(bytes.data() + at, std::min(chunk, bytes.size() - at), load);
     EndSnapshotLoad(load);
-    Require(load.textLength < kStoredTextCapacity && strlen(text.data()) == load.textLength, "text ends at its length");
+    // The text ends at its length.
+    REQUIRE(load.textLength < kStoredTextCapacity && strlen(text.data()) == load.textLength);
     return Loaded{text.data(), load.lineCount};
 }
+static Loaded Reloaded(const char* text) { std::string bytes; EncodeSnapshot(text, bytes); return Load(bytes, 4096); }
 
 // Plans `report` against `stored`, checks what every plan holds and returns
 // the changed rows plus the missing ones.
@@ -51,47 +48,27 @@ static int32_t CheckPlan(const SnapshotReport& report, const Loaded& stored)
     std::vector<int32_t> matched(stored.lineCount, 7);
     RenderPlan plan;
     PlanReportRows(report, StoredSnapshot{stored.text.c_str(), stored.lineCount, matched.data()}, true, plan);
-    const int32_t rows = CountReportLines(report.valueText);
-    Require(rows == report.iconCount && plan.rowCounter == rows - 1 && plan.rows.size() == (size_t)(rows + plan.missingCount),
-            "each report row planned once, then the missing rows");
-    int32_t changed = 0, configuration = 0;
+    const int32_t rows = CountReportLines(report.valueText), lines = (int32_t)stored.lineCount;
+    // Each report row planned once, then the missing rows.
+    REQUIRE(rows == report.iconCount && plan.rowCounter == rows - 1 && plan.rows.size() == (size_t)(rows + plan.missingCount));
+    int32_t changed = 0;
     for (int32_t row = 0; row < rows; ++row) {
-        const bool isConfiguration = report.rowKinds[row] == RowKindConfiguration;
-        const int32_t icon = plan.rows[row].icon, shade = report.iconIndexes[row];
-        Require(icon == shade || (isConfiguration && icon == shade + kChangedIconOffset), "shade kept unless changed");
-        configuration += isConfiguration ? 1 : 0;
-        changed += icon != shade ? 1 : 0;
+        const int32_t icon = plan.rows[row].icon, shade = report.iconIndexes[row], kind = report.rowKinds[row];
+        REQUIRE(icon == shade || (kind == RowKindConfiguration && icon == shade + kChangedIconOffset));  // the shade kept unless changed
+        changed += icon != shade;
     }
-    const char* text = stored.text.c_str();
-    for (size_t row = (size_t)rows; row < plan.rows.size(); ++row) {
-        const TextSlice& value = plan.rows[row].value;
-        Require(plan.rows[row].icon == kMissingIcon && value.text >= text && value.text + value.length <= text + stored.text.size() &&
-                    memchr(value.text, '\n', value.length) == nullptr, "a MISSING row shows one stored line");
+    // A MISSING row shows one stored line.
+    for (const PlannedRow& missing : std::vector<PlannedRow>(plan.rows.begin() + rows, plan.rows.end())) {
+        const char *shown = missing.value.text, *end = shown + missing.value.length, *text = stored.text.c_str();
+        REQUIRE(missing.icon == kMissingIcon && shown >= text && end <= text + stored.text.size() && std::find(shown, end, '\n') == end);
     }
-    const int32_t taken = (int32_t)std::count(matched.begin(), matched.end(), 1);
-    Require(taken + std::count(matched.begin(), matched.end(), 0) == (int64_t)matched.size(), "match flags are 0 or 1");
-    Require(changed + taken == configuration, "each configuration row takes one stored line or is marked");
-    // Lines counted beyond the scanned stretch of the text are neither.
-    const bool scanned = stored.text.size() + stored.lineCount <= kStoredTextCapacity;
-    Require(taken + plan.missingCount == (int32_t)stored.lineCount || (!scanned && taken + plan.missingCount < (int32_t)stored.lineCount),
-            "each stored line is taken or missing, never both");
+    // Match flags are 0 or 1; each configuration row takes one stored line or is marked changed; each stored line
+    // is taken or missing, never both, except that lines counted beyond the scanned stretch of the text are neither.
+    const int32_t taken = (int32_t)std::count(matched.begin(), matched.end(), 1), seen = taken + plan.missingCount;
+    REQUIRE(taken + std::count(matched.begin(), matched.end(), 0) == lines);
+    REQUIRE(changed + taken == std::count(report.rowKinds, report.rowKinds + rows, RowKindConfiguration));
+    REQUIRE(seen == lines || (seen < lines && stored.text.size() + lines > kStoredTextCapacity));
     return changed + plan.missingCount;
-}
-
-// A report of a computer name row and then the first 64 lines of `text`,
-// each a configuration row unless it starts with '#'.
-static void BuildReportOf(const std::string& text, SnapshotReport& report)
-{
-    BeginReport(report);
-    AppendRow(report, "COMPUTERNAME", "PC7", "PC7", true, RowKindConfiguration);
-    for (size_t at = 0, row = 0; at <= text.size() && row < 64; ++row) {
-        const std::string line = text.substr(at, text.find('\n', at) - at);
-        const bool information = line[0] == '#';
-        AppendRow(report, "ROW", line.c_str(), information ? nullptr : line.c_str(), line.size() % 2 == 1,
-                  information ? RowKindInformation : RowKindConfiguration);
-        at += line.size() + 1;
-    }
-    FinishReport(report);
 }
 
 // [read size - 1] then the file. The 127999-character limit is left to the
@@ -101,35 +78,38 @@ static void CheckSnapshot(const uint8_t* data, size_t size)
     const std::string bytes(reinterpret_cast<const char*>(data) + (size > 0), size - (size > 0));
     const Loaded loaded = Load(bytes, bytes.size() + 1), chunked = Load(bytes, size > 0 ? data[0] % 64 + 1 : 1);
     const std::string& text = loaded.text;
-    Require(chunked.text == text && chunked.lineCount == loaded.lineCount, "the same load whatever the read size");
-    const uint32_t feeds = (uint32_t)std::count(text.begin(), text.end(), '\n');
-    Require(loaded.lineCount >= feeds + (!text.empty() && text.back() != '\n'), "every line of the text counted");
-    Require(SnapshotTextsEqual(Load(Saved(text.c_str()), 4096).text.c_str(), text.c_str()), "saved text reads back unchanged");
-
+    // The same load whatever the read size; every line of the text counted; the saved text reads back unchanged.
+    REQUIRE(chunked.text == text && chunked.lineCount == loaded.lineCount);
+    REQUIRE(loaded.lineCount >= std::count(text.begin(), text.end(), '\n') + (!text.empty() && text.back() != '\n'));
+    REQUIRE(SnapshotTextsEqual(Reloaded(text.c_str()).text.c_str(), text.c_str()));
+    // A report of a computer name row and then the first 64 lines of the text,
+    // each a configuration row unless it starts with '#'.
     SnapshotReport report{};
-    BuildReportOf(text, report);
+    BeginReport(report);
+    AppendRow(report, "COMPUTERNAME", "PC7", "PC7", true, RowKindConfiguration);
+    for (size_t at = 0, row = 0; at <= text.size() && row < 64; ++row) {
+        const std::string line = text.substr(at, text.find('\n', at) - at);
+        const int32_t kind = line[0] == '#' ? RowKindInformation : RowKindConfiguration;
+        AppendRow(report, "ROW", line.c_str(), kind == RowKindConfiguration ? line.c_str() : nullptr, line.size() % 2 == 1, kind);
+        at += line.size() + 1;
+    }
+    FinishReport(report);
     CheckPlan(report, loaded);
-    if (strlen(report.recordText.text) < kStoredTextCapacity - 1)
-        Require(CheckPlan(report, Load(Saved(report.recordText.text), 4096)) == 0, "the report's own snapshot shows no change");
+    // The report's own snapshot, where it fits, shows no change.
+    REQUIRE(strlen(report.recordText.text) >= kStoredTextCapacity - 1 || CheckPlan(report, Reloaded(report.recordText.text)) == 0);
     FreeReport(report);
 }
 
 // The line, then after a NUL the caption (without one, the program's own).
 static void CheckMarker(const uint8_t* data, size_t size)
 {
-    const std::string input(reinterpret_cast<const char*>(data), size);
-    const size_t nul = std::min(input.find('\0'), size);
-    const std::string line = input.substr(0, nul);
-    const std::string caption = nul < size ? input.c_str() + nul + 1 : "Tallyview-ZezedazUrod v1.4.0.0";
-    char sentence[1024];
-    ComposeAcceptanceSentence(caption.c_str(), sentence, sizeof(sentence));
-    const std::string s = sentence;
-    // Checked against TrimWhitespace, which trims the same three blanks its own way.
-    for (const std::string& l : {line, line + s})
-        Require(MarkerAcceptsTerms(l.c_str(), sentence) == (Trimmed(l).compare(0, s.size() - 1, s, 0, s.size() - 1) == 0),
-                "accepted when the trimmed line starts with the sentence less its stop");
-    Require(MarkerAcceptsTerms((" \t\n" + s + line).c_str(), sentence), "the written sentence, with blanks before and text after, is accepted");
-    Require(!MarkerAcceptsTerms(s.substr(0, s.size() - 2).c_str(), sentence), "one more character short is refused");
+    const std::string input(reinterpret_cast<const char*>(data), size), line = input.substr(0, input.find('\0'));
+    const std::string s = Sentence(line.size() < size ? input.c_str() + line.size() + 1 : "Tallyview-ZezedazUrod v1.4.0.0");
+    // Accepted when the trimmed line starts with the sentence less its stop, checked against TrimWhitespace, which
+    // trims the same three blanks its own way. Besides the line: the line with the sentence after it, the sentence
+    // with blanks before it and the line after it (accepted), and the sentence one more character short (refused).
+    for (const std::string& l : {line, line + s, " \t\n" + s + line, s.substr(0, s.size() - 2)})
+        REQUIRE(MarkerAcceptsTerms(l.c_str(), s.c_str()) == (Trimmed(l).compare(0, s.size() - 1, s, 0, s.size() - 1) == 0));
 }
 
 // [bit 0: the query succeeded; bits 1-2: the type] [Quick Launch cut: 0 none (a plain
@@ -137,34 +117,27 @@ static void CheckMarker(const uint8_t* data, size_t size)
 // value's own length] then the value.
 static void CheckShellFolder(const uint8_t* data, size_t size)
 {
-    if (size < 3)
-        return;
-    const bool read = (data[0] & 1) != 0;
-    const uint32_t type = (data[0] >> 1) & 3;
+    if (size < 3) return;
+    const uint32_t read = data[0] & 1, type = (data[0] >> 1) & 3;
     const size_t cut = data[1] == 1 ? kUserQuickLaunchCut : data[1] == 2 ? kMachineQuickLaunchCut : data[1];
     std::vector<char> buffer(kShellFolderValueSize, (char)0xA5);
-    const size_t length = std::min(size - 3, buffer.size());
-    memcpy(buffer.data(), data + 3, length);
-    const uint32_t count = data[2] == 255 ? (uint32_t)length : 2u * data[2];
-    ShellFolderLocation location{"C:\\Earlier", 7};
+    const uint32_t count = data[2] == 255 ? (uint32_t)std::min(size - 3, buffer.size()) : 2u * data[2];
+    memcpy(buffer.data(), data + 3, std::min(size - 3, buffer.size()));
+    const ShellFolderLocation earlier{"C:\\Earlier", 7};
+    ShellFolderLocation location = earlier;
     ApplyShellFolderValue(read, type, buffer.data(), count, cut, location);
-
+    // Found for a read plain value of two or more characters: then the trimmed value, or its cut and the Quick
+    // Launch suffix; not found, the path as it was.
     const std::string text = Trimmed(std::string(buffer.data(), std::min<size_t>(count, buffer.size())));
-    Require(location.found == (read && type == kRegistryStringType && text.size() > 1), "found for a read plain value of two or more characters");
-    if (location.found == 0) {
-        Require(memcmp(location.path, ShellFolderLocation{"C:\\Earlier", 7}.path, kShellFolderPathSize) == 0, "not found: the path as it was");
-        return;
-    }
-    std::string folder = cut == 0 ? text : text.substr(0, cut);
-    if (cut != 0)
-        folder += (folder.back() == '\\' ? "" : "\\") + std::string(kQuickLaunchSuffix);
-    Require(location.path == folder, "the trimmed value, or its cut and the Quick Launch suffix");
+    REQUIRE(location.found == (read && type == kRegistryStringType && text.size() > 1));
+    const std::string head = text.substr(0, cut == 0 ? std::string::npos : cut);
+    const std::string path = cut == 0 || head.empty() ? head : head + (head.back() == '\\' ? "" : "\\") + kQuickLaunchSuffix;
+    REQUIRE(location.found ? location.path == path : memcmp(location.path, earlier.path, kShellFolderPathSize) == 0);
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     static void (*const kReaders[])(const uint8_t*, size_t) = {CheckSnapshot, CheckMarker, CheckShellFolder};
-    if (size > 0)
-        kReaders[data[0] % 3](data + 1, size - 1);
+    if (size > 0) kReaders[data[0] % 3](data + 1, size - 1);
     return 0;
 }

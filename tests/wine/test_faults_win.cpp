@@ -11,80 +11,75 @@
 #include "app/application_win.h"
 #include "failing_allocator.h"
 #include "resource.h"
-#include "snapshot/sweep_win.h"
 #include "store/snapshot_store_win.h"
 #include "window/information_window_win.h"
 #include "window/render_win.h"
-
-namespace {
 
 // Stands in for HKEY_CURRENT_USER in this process, so that not even a crashed
 // run changes the real "AppData" folder.
 const char kTestUser[] = "Software\\TallyviewFaultTests";
 const char kShellKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+// The program's data folder and snapshot, with TEMP as its "AppData" folder.
+const std::string kTemp = getenv("TEMP"), kData = kTemp + "\\[hollowpinestudio]TallyviewData";
+const std::string kSnapshot = kData + "\\" + getenv("COMPUTERNAME") + ".txt";
 // Differs from this machine, so only a failed sweep can end a start-up silently.
 const std::string kOldSnapshot = std::string("OTHER-PC\r\nCPU-B") + '\0';
 
-std::vector<std::string> boxes;  // text of every box answered
-int replaces = 0;
+static std::vector<std::string> boxes;  // text of every box answered
+static int replaces = 0;
 
-// Answers every message box with OK. Its text is static 0xFFFF on Windows, 100 under Wine.
-LRESULT CALLBACK AnswerBox(int code, WPARAM wParam, LPARAM lParam)
-{
+// Answers every message box with OK; installed before main, on the thread that
+// runs the tests. A box's text is static 0xFFFF on Windows, 100 under Wine.
+static const HHOOK answerer = SetWindowsHookExA(WH_CBT, [](int code, WPARAM box, LPARAM lParam) -> LRESULT {
     char text[256] = "";
-    if (code == HCBT_ACTIVATE && (GetDlgItemTextA((HWND)wParam, 0xFFFF, text, sizeof(text)) > 0 ||
-                                  GetDlgItemTextA((HWND)wParam, 100, text, sizeof(text)) > 0)) {
+    if (code == HCBT_ACTIVATE && (GetDlgItemTextA((HWND)box, 0xFFFF, text, sizeof(text)) > 0 ||
+                                  GetDlgItemTextA((HWND)box, 100, text, sizeof(text)) > 0)) {
         boxes.push_back(text);
-        PostMessageA((HWND)wParam, WM_COMMAND, IDOK, 0);
+        PostMessageA((HWND)box, WM_COMMAND, IDOK, 0);
     }
-    return CallNextHookEx(NULL, code, wParam, lParam);
-}
-// Installed before main, on the thread that runs the tests.
-const HHOOK answerer = SetWindowsHookExA(WH_CBT, AnswerBox, NULL, GetCurrentThreadId());
+    return CallNextHookEx(NULL, code, box, lParam);
+}, NULL, GetCurrentThreadId());
 
-std::string ReadBytes(const std::string& path)
-{
-    std::ifstream file(path, std::ios::binary);
-    return file ? std::string(std::istreambuf_iterator<char>(file), {}) : "<absent>";
-}
-
-class InjectedFaults : public testing::Test {
-protected:
+struct InjectedFaults : testing::Test {
     FailingHeap heap = FailingHeap();
     ReportAllocator allocator = FailingAllocator(heap);
-    size_t points = 0;
-    std::string data, snapshot;
 
     void SetUp() override
     {
-        const std::string temp = getenv("TEMP");
-        data = temp + "\\[hollowpinestudio]TallyviewData";
-        snapshot = data + "\\" + getenv("COMPUTERNAME") + ".txt";
-        CreateDirectoryA(data.c_str(), NULL);
-        DeleteFileA((snapshot + ".new").c_str());  // left by a failed run
-        std::ofstream(snapshot, std::ios::binary) << kOldSnapshot;
+        CreateDirectoryA(kData.c_str(), NULL);
+        DeleteFileA((kSnapshot + ".new").c_str());  // left by a failed run
+        std::ofstream(kSnapshot, std::ios::binary) << kOldSnapshot;
         HKEY key;
         ASSERT_EQ(RegCreateKeyA(HKEY_CURRENT_USER, kTestUser, &key), 0);
-        RegSetKeyValueA(key, kShellKey, "AppData", REG_SZ, temp.c_str(), (DWORD)temp.size() + 1);
+        RegSetKeyValueA(key, kShellKey, "AppData", REG_SZ, kTemp.c_str(), (DWORD)kTemp.size() + 1);
         ASSERT_EQ(RegOverridePredefKey(HKEY_CURRENT_USER, key), 0);
         RegCloseKey(key);
         // Every replace is counted and refused.
         snapshotSaveSteps.replaceSnapshot = [](const char*, const char*) { return ++replaces < 0; };
         // The start-up's sweep, on a heap that refuses nothing, counts the points.
         Restart(0);
-        points = heap.calls;
-        ASSERT_GE(points, 20u) << "a sweep has at least five rows of four points";
     }
 
     void TearDown() override
     {
-        appState.saveOnExit = 0;
-        ShutdownApplication();
+        EndProgram();
         EXPECT_EQ(heap.liveBlocks + heap.badReleases, 0u) << "a block of the last sweep leaked";
         RegOverridePredefKey(HKEY_CURRENT_USER, NULL);
         RegDeleteTreeA(HKEY_CURRENT_USER, kTestUser);
-        DeleteFileA(snapshot.c_str());
-        RemoveDirectoryA(data.c_str());
+        DeleteFileA(kSnapshot.c_str());
+        RemoveDirectoryA(kData.c_str());
+    }
+
+    void EndProgram() { appState.saveOnExit = 0; ShutdownApplication(); }  // as it runs, without saving
+
+    // Saves on the current heap: `asked` replaces asked for, the old snapshot kept and no temporary file left.
+    void SaveKeepingOldSnapshot(int asked)
+    {
+        SaveSnapshot();
+        std::ifstream file(kSnapshot, std::ios::binary), left(kSnapshot + ".new");
+        EXPECT_EQ(replaces, asked);
+        EXPECT_EQ(std::string(std::istreambuf_iterator<char>(file), {}), kOldSnapshot);
+        EXPECT_FALSE(left.is_open()) << "a temporary file was left";
     }
 
     // From here on the report's blocks come from a fresh test heap, which
@@ -100,12 +95,11 @@ protected:
         replaces = 0;
     }
 
-    // Ends the program as it runs, without saving, and starts it afresh: the
-    // window's start-up sweeps on a test heap that refuses point `failAt`.
+    // Ends the program and starts it afresh: the window's start-up sweeps on a
+    // test heap that refuses point `failAt`.
     HWND Restart(size_t failAt)
     {
-        appState.saveOnExit = 0;
-        ShutdownApplication();
+        EndProgram();
         InitializeAppState(GetModuleHandleA(NULL));
         UseTestHeap(failAt);
         return appState.mainWindow = CreateDialogParamA(appState.instanceHandle,
@@ -115,6 +109,8 @@ protected:
 
 TEST_F(InjectedFaults, SweepFailingAtAnyAllocationPointChangesNothingInAnyCaller)
 {
+    const size_t points = heap.calls;  // of the start-up's sweep in SetUp
+    ASSERT_GE(points, 20u) << "a sweep has at least five rows of four points";
     for (size_t n = 1; n <= points && !HasFailure(); ++n) {
         SCOPED_TRACE("allocation point " + std::to_string(n) + " of " + std::to_string(points));
         // Start-up: ends without a word and without ever showing the window.
@@ -126,10 +122,7 @@ TEST_F(InjectedFaults, SweepFailingAtAnyAllocationPointChangesNothingInAnyCaller
         EXPECT_EQ(boxes, std::vector<std::string>());
         // Save: nothing written, the old snapshot stays.
         UseTestHeap(n);
-        SaveSnapshot();
-        EXPECT_EQ(replaces, 0);
-        EXPECT_EQ(ReadBytes(snapshot), kOldSnapshot);
-        EXPECT_EQ(ReadBytes(snapshot + ".new"), "<absent>");
+        SaveKeepingOldSnapshot(0);
         // Refresh of a shown window after the 10-second rule: one error box, the list kept.
         window = Restart(0);
         KillTimer(window, kRefreshTimerId);
@@ -145,10 +138,5 @@ TEST_F(InjectedFaults, SweepFailingAtAnyAllocationPointChangesNothingInAnyCaller
 
 TEST_F(InjectedFaults, RefusedReplaceKeepsTheOldSnapshotAndRemovesTheTemporaryFile)
 {
-    SaveSnapshot();
-    EXPECT_EQ(replaces, 1);
-    EXPECT_EQ(ReadBytes(snapshot), kOldSnapshot);
-    EXPECT_EQ(ReadBytes(snapshot + ".new"), "<absent>");
+    SaveKeepingOldSnapshot(1);
 }
-
-}  // namespace
