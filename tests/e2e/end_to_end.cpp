@@ -192,7 +192,8 @@ static bool ReadListView(HWND list, std::vector<Row>& rows, std::string& failure
 }
 
 // ---------------------------------------------------------------------------
-// Shortcut files, through the shell's own link object.
+// Shortcut files, through the shell's own link object: saved with the target
+// settings[0], or read into target, working folder, icon and description.
 
 static bool Shortcut(const std::string& path, bool save, std::string settings[4])
 {
@@ -218,19 +219,6 @@ static bool Shortcut(const std::string& path, bool save, std::string settings[4]
         settings[i] = texts[i] + (i == 2 ? "," + std::to_string(icon) : "");
     return ok;
 }
-
-static bool ReadShortcut(const std::string& path, std::string settings[4])
-{
-    return Shortcut(path, false, settings);
-}
-
-static bool WriteShortcut(const std::string& path, const std::string& target)
-{
-    std::string settings[4] = {target};
-    return Shortcut(path, true, settings);
-}
-
-// ---------------------------------------------------------------------------
 
 // ---------------------------------------------------------------------------
 // The scenarios
@@ -343,10 +331,8 @@ static std::vector<Row> baseRows;
 
 static std::string Expand(const World& w, std::string text)
 {
-    const std::pair<std::string, std::string> names[] = {
-        {"{links}", w.root + "\\links\\"}, {"{temp}", w.temp}, {"{appdata}", w.appData},
-        {"{program}", w.program}, {"{work}", w.work}};
-    for (const auto& [name, value] : names)
+    for (const auto& [name, value] : {std::pair<std::string, std::string>{"{links}", w.root + "\\links\\"},
+                                      {"{temp}", w.temp}, {"{appdata}", w.appData}, {"{program}", w.program}})
         for (size_t at; (at = text.find(name)) != std::string::npos;)
             text.replace(at, name.size(), value);
     return text;
@@ -584,7 +570,7 @@ static std::string LinkFiles(World& w)
     std::string found;
     for (int i = 0; i < 15; ++i) {
         std::string settings[4], link = w.Folder(i) + "\\" + kLinkName;
-        bool shortcut = ReadShortcut(link, settings);
+        bool shortcut = Shortcut(link, false, settings);
         std::string folder = w.program.substr(0, w.program.rfind('\\'));
         bool set = settings[1] + "|" + settings[2] + "|" + settings[3] ==
                    folder + "|" + w.program + ",0|" + kCaption;
@@ -606,9 +592,8 @@ static void SetUpLinkFolders(World& w, const std::string& files)
         for (size_t at = 3; files[i] != 'M' && at != std::string::npos; at = folder.find('\\', at + 1))
             CreateDirectoryA(folder.substr(0, at).c_str(), NULL);
         CreateDirectoryA(files[i] != 'M' ? folder.c_str() : "", NULL);
-        ASSERT_TRUE(files[i] == 'F' ? WriteBytes(link, "no shortcut")
-                    : files[i] == 'p' ? WriteShortcut(link, w.program)
-                    : files[i] == 'X' ? WriteShortcut(link, kElsewhere) : true) << link;
+        std::string target[4] = {files[i] == 'p' ? w.program : kElsewhere};
+        ASSERT_TRUE(files[i] == 'F' ? WriteBytes(link, "no shortcut") : strchr("pX", files[i]) ? Shortcut(link, true, target) : true);
     }
 }
 
