@@ -6,30 +6,24 @@
 static void* Allocate(size_t size, void* context)
 {
     FailingHeap& heap = *static_cast<FailingHeap*>(context);
-    heap.lastSize = size;
-    if (++heap.calls == heap.failAt) {
-        ++heap.refusals;
+    if (++heap.calls == heap.failAt)
         return nullptr;
-    }
-    void* block = std::malloc(size > 0 ? size : 1);  // never zero bytes: every block is tracked
-    std::memset(block, kFreshByte, size);
+    // Never zero bytes, so that every block is tracked; fresh bytes are neither
+    // zero nor text, so that a test sees which bytes the report itself set.
+    void* block = std::memset(std::malloc(size > 0 ? size : 1), 0xA5, size);
     heap.blocks[block] = size;
-    ++heap.liveBlocks;
-    heap.liveBytes += size;
+    heap.liveBlocks = heap.blocks.size();
     return block;
 }
 
 static void Release(void* block, void* context)
 {
     FailingHeap& heap = *static_cast<FailingHeap*>(context);
-    const size_t size = BlockSize(heap, block);
-    if (heap.blocks.erase(block) == 0) {
+    if (heap.blocks.erase(block) == 0)
         ++heap.badReleases;
-        return;
-    }
-    --heap.liveBlocks;
-    heap.liveBytes -= size;
-    std::free(block);
+    else
+        std::free(block);
+    heap.liveBlocks = heap.blocks.size();
 }
 
 // Always to a new place, so that a caller keeping the old pointer trips the
@@ -37,26 +31,15 @@ static void Release(void* block, void* context)
 static void* Resize(void* block, size_t size, void* context)
 {
     FailingHeap& heap = *static_cast<FailingHeap*>(context);
-    if (heap.blocks.count(block) == 0) {
-        ++heap.badReleases;
-        return nullptr;
-    }
-    const size_t oldSize = heap.blocks[block];
+    const auto old = heap.blocks.find(block);
+    if (old == heap.blocks.end())
+        return ++heap.badReleases, nullptr;
     void* moved = Allocate(size, context);
     if (moved != nullptr) {
-        std::memcpy(moved, block, oldSize < size ? oldSize : size);
+        std::memcpy(moved, block, old->second < size ? old->second : size);
         Release(block, context);
     }
     return moved;
 }
 
-ReportAllocator FailingAllocator(FailingHeap& heap)
-{
-    return ReportAllocator{Allocate, Resize, Release, &heap};
-}
-
-size_t BlockSize(const FailingHeap& heap, const void* block)
-{
-    auto found = heap.blocks.find(const_cast<void*>(block));
-    return found == heap.blocks.end() ? 0 : found->second;
-}
+ReportAllocator FailingAllocator(FailingHeap& heap) { return ReportAllocator{Allocate, Resize, Release, &heap}; }
