@@ -1,6 +1,7 @@
 # Usage: cmake -DOBJDUMP=<objdump> -DWINDRES=<windres> -DPROGRAM=<exe> -P check_program.cmake
 # Fails unless the built program carries its hardening bits, asks for no
-# elevation, keeps the classic common controls and has version 1.4.0.0.
+# elevation, keeps the classic common controls, names the Windows versions it
+# supports, declares no DPI awareness and has version 1.4.0.0.
 
 execute_process(COMMAND ${OBJDUMP} -p ${PROGRAM} OUTPUT_VARIABLE dump RESULT_VARIABLE result)
 if(NOT result EQUAL 0)
@@ -37,6 +38,16 @@ endif()
 if(manifest MATCHES "<dependency")
     message(FATAL_ERROR "the manifest names a dependency; the classic common controls are wanted")
 endif()
+if(manifest MATCHES "dpiAware")
+    message(FATAL_ERROR "the manifest declares DPI awareness; the window's arithmetic assumes unscaled pixels")
+endif()
+# Windows 7, 8, 8.1 and 10/11.
+foreach(os 35138b9a-5d96-4fbd-8e2d-a2440225f93a 4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38
+           1f676c76-80e1-4239-95bb-83d0f6d0da78 8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a)
+    if(NOT manifest MATCHES "<supportedOS Id=\"\"{${os}}\"\"/>")
+        message(FATAL_ERROR "the manifest's compatibility section lacks supportedOS {${os}}:\n${manifest}")
+    endif()
+endforeach()
 
 foreach(line "FILEVERSION 1, 4, 0, 0" "PRODUCTVERSION 1, 4, 0, 0"
              "VALUE \"FileVersion\", \"1.4.0.0\"" "VALUE \"ProductVersion\", \"1.4.0.0\"")
@@ -46,4 +57,4 @@ foreach(line "FILEVERSION 1, 4, 0, 0" "PRODUCTVERSION 1, 4, 0, 0"
     endif()
 endforeach()
 math(EXPR shown "${characteristics}" OUTPUT_FORMAT HEXADECIMAL)
-message(STATUS "DllCharacteristics ${shown}, asInvoker, version 1.4.0.0")
+message(STATUS "DllCharacteristics ${shown}, asInvoker, Windows 7 to 11, version 1.4.0.0")
