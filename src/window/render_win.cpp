@@ -31,8 +31,11 @@ static void MeasureReport(HWND window, RenderMeasures& measures)
     measures.titleBarHeight = titleBar.rcTitleBar.bottom - titleBar.rcTitleBar.top;
     measures.borderWidth = (int32_t)windowInfo.cxWindowBorders;
 
+    // Measured in the font the list view draws with, so that every text fits
+    // its column; the measuring font only when the list view reports none.
     HDC dc = GetWindowDC(window);
-    HGDIOBJ previousFont = SelectObject(dc, appState.measureFont);
+    HFONT listFont = (HFONT)SendDlgItemMessageA(window, IDC_REPORT_LIST, WM_GETFONT, 0, 0);
+    HGDIOBJ previousFont = SelectObject(dc, listFont != NULL ? listFont : appState.measureFont);
     measures.valueTextWidth = MeasureTextWidth(dc, appState.report.valueText.text);
     measures.storedTextWidth = MeasureTextWidth(dc, appState.storedText);
     measures.labelTextWidth = MeasureTextWidth(dc, appState.report.labelText.text);

@@ -25,6 +25,7 @@ struct Row {
     std::string label;
     std::string value;
     int image;
+    DWORD_PTR widths[2];  // of label and value, in the list view's font
 };
 
 static std::string programPath;  // from --program=<path>; a Unix path becomes Z:\...
@@ -180,10 +181,9 @@ static bool ReadListView(HWND list, std::vector<Row>& rows, std::string& failure
              ReadProcessMemory(process, item.pszText, &text[0], 4096, &read);
         // The list view may point the record at its own copy of the text.
         if (ok && text.find('\0') >= read) ok = ReadProcessMemory(process, item.pszText, &text[0], kCapacity, &read);
-        if (index % 2 == 0)
-            rows.push_back(Row{text.c_str(), "", item.iImage});
-        else
-            rows.back().value = text.c_str();
+        if (index % 2 == 0) rows.push_back(Row{text.c_str(), "", item.iImage, {0, 0}});
+        if (index % 2 == 1) rows.back().value = text.c_str();
+        SendMessageTimeoutA(list, LVM_GETSTRINGWIDTHA, 0, (LPARAM)item.pszText, SMTO_NORMAL, kWaitMs, &rows.back().widths[index % 2]);
     }
     if (!ok) failure = "reading the list view failed, error " + std::to_string(GetLastError());
     VirtualFreeEx(process, remote, 0, MEM_RELEASE);
@@ -507,6 +507,11 @@ static void ExpectWindow(World& w, bool firstRender)
     int height = 17 * ((int)w.rows.size() - 1) + title.rcTitleBar.bottom - title.rcTitleBar.top + 69;
     EXPECT_EQ(rect.bottom - rect.top, std::min(height, 32767));
     EXPECT_TRUE(!firstRender || height > 32767 || (rect.right == area.right && rect.bottom == area.bottom));
+    // Every label (after its icon) and every value fits its column whole;
+    // damaged stored lines (control bytes, 128 000 characters) need not.
+    for (const Row& row : w.rows)
+        EXPECT_TRUE(w.marks == w.Damage || (row.widths[0] + 16 < (DWORD_PTR)ListView_GetColumnWidth(GetDlgItem(w.window, 1025), 0) &&
+                    row.widths[1] < (DWORD_PTR)ListView_GetColumnWidth(GetDlgItem(w.window, 1025), 1))) << row.label << " cut";
 }
 
 // The sweep's rows against the platform's own answers.
