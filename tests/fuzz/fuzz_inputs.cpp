@@ -48,10 +48,9 @@ static int32_t CheckPlan(const SnapshotReport& report, const Loaded& stored)
     std::vector<int32_t> matched(stored.lineCount, 7);
     RenderPlan plan;
     PlanReportRows(report, StoredSnapshot{stored.text.c_str(), stored.lineCount, matched.data()}, true, plan);
-    const int32_t rows = CountReportLines(report.valueText), lines = (int32_t)stored.lineCount;
+    int32_t rows = CountReportLines(report.valueText), lines = (int32_t)stored.lineCount, changed = 0;
     // Each report row planned once, then the missing rows.
     REQUIRE(rows == report.iconCount && plan.rowCounter == rows - 1 && plan.rows.size() == (size_t)(rows + plan.missingCount));
-    int32_t changed = 0;
     for (int32_t row = 0; row < rows; ++row) {
         const int32_t icon = plan.rows[row].icon, shade = report.iconIndexes[row], kind = report.rowKinds[row];
         REQUIRE(icon == shade || (kind == RowKindConfiguration && icon == shade + kChangedIconOffset));  // the shade kept unless changed
@@ -123,8 +122,7 @@ static void CheckShellFolder(const uint8_t* data, size_t size)
     std::vector<char> buffer(kShellFolderValueSize, (char)0xA5);
     const uint32_t count = data[2] == 255 ? (uint32_t)std::min(size - 3, buffer.size()) : 2u * data[2];
     memcpy(buffer.data(), data + 3, std::min(size - 3, buffer.size()));
-    const ShellFolderLocation earlier{"C:\\Earlier", 7};
-    ShellFolderLocation location = earlier;
+    ShellFolderLocation earlier{"C:\\Earlier", 7}, location = earlier;
     ApplyShellFolderValue(read, type, buffer.data(), count, cut, location);
     // Found for a read plain value of two or more characters: then the trimmed value, or its cut and the Quick
     // Launch suffix; not found, the path as it was.
@@ -135,9 +133,5 @@ static void CheckShellFolder(const uint8_t* data, size_t size)
     REQUIRE(location.found ? location.path == path : memcmp(location.path, earlier.path, kShellFolderPathSize) == 0);
 }
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
-{
-    static void (*const kReaders[])(const uint8_t*, size_t) = {CheckSnapshot, CheckMarker, CheckShellFolder};
-    if (size > 0) kReaders[data[0] % 3](data + 1, size - 1);
-    return 0;
-}
+static void (*const kReaders[])(const uint8_t*, size_t) = {CheckSnapshot, CheckMarker, CheckShellFolder};
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) { if (size > 0) kReaders[*data % 3](data + 1, size - 1); return 0; }

@@ -8,10 +8,8 @@
 // (allocations and resizes counted together in calls, from 1; 0 refuses none)
 // and keeps account of the blocks it handed out: those still live, and
 // releases or resizes of blocks it does not hold.
-struct FailingHeap {
-    size_t failAt, calls, liveBlocks, badReleases;
-    std::map<void*, size_t> blocks;  // live block -> its size
-};
+// `blocks` maps each live block to its size.
+struct FailingHeap { size_t failAt, calls, liveBlocks, badReleases; std::map<void*, size_t> blocks; };
 
 // Hooks bound to `heap`; `heap` must outlive every block they hand out.
 ReportAllocator FailingAllocator(FailingHeap& heap);
