@@ -1,7 +1,7 @@
 #include "app/place_window_win.h"
 
 #include "app/app_state_win.h"
-#include "app/place_window.h"
+#include "common/place_window.h"
 
 static PixelRect ToPixelRect(const RECT& rect)
 {

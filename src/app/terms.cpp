@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/trim_whitespace.h"
+#include "common/trim_whitespace.h"
 
 const char kTermsMarkerFileName[] = "TermsAccepted-Tallyview_DozidodUder.txt";
 

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "app/join_path.h"
+#include "common/join_path.h"
 
 bool ComposeLinkPath(const char* folderPath, const char* linkFileName, char* linkPath,
                      size_t linkPathSize)

@@ -2,8 +2,8 @@
 
 #include <cstring>
 
-#include "app/join_path.h"
-#include "app/trim_whitespace.h"
+#include "common/join_path.h"
+#include "common/trim_whitespace.h"
 
 const char kQuickLaunchSuffix[] = "Microsoft\\Internet Explorer\\Quick Launch";
 

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/join_path.h"
+#include "common/join_path.h"
 
 const char kMakerSiteAddress[] = "https://www.example.com";
 const char kProductPageAddress[] = "https://www.example.com/software/tallyview";

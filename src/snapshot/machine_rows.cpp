@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/trim_whitespace.h"
+#include "common/trim_whitespace.h"
 
 RunningExtremes InitialExtremes()
 {

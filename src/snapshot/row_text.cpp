@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "app/trim_whitespace.h"
+#include "common/trim_whitespace.h"
 
 const char* const kUnknownUser = "UNKNOWN USER";
 const char* const kUnknownComputer = "UNKNOWN COMPUTER";

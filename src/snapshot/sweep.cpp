@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "app/trim_whitespace.h"
+#include "common/trim_whitespace.h"
 #include "snapshot/row_text.h"
 
 // One scratch text serves every row in turn.

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/join_path.h"
+#include "common/join_path.h"
 
 static const size_t kReadLimit = kStoredTextCapacity - 1;
 static const char kDataFolderName[] = "[hollowpinestudio]TallyviewData";

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "app/pixel_rect.h"
+#include "common/pixel_rect.h"
 #include "snapshot/snapshot_report.h"
 
 // Icons of the report list.

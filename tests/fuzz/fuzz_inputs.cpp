@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "app/terms.h"
-#include "app/trim_whitespace.h"
+#include "common/trim_whitespace.h"
 #include "links/shell_folders.h"
 #include "store/snapshot_file.h"
 #include "window/render_plan.h"

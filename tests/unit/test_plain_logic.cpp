@@ -10,7 +10,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "app/place_window.h"
+#include "common/place_window.h"
 #include "app/terms.h"
 #include "failing_allocator.h"
 #include "links/link_paths.h"

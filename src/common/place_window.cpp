@@ -1,4 +1,4 @@
-#include "app/place_window.h"
+#include "common/place_window.h"
 
 #include <cstdio>
 

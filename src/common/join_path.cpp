@@ -1,4 +1,4 @@
-#include "app/join_path.h"
+#include "common/join_path.h"
 
 #include <cstring>
 

@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "app/pixel_rect.h"
+#include "common/pixel_rect.h"
 
 // Caption of a secondary dialog: "<caption> - <name>", with
 // " - HOLLOWPINESTUDIO" added when `makerFlag` is set.

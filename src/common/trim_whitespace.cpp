@@ -1,4 +1,4 @@
-#include "app/trim_whitespace.h"
+#include "common/trim_whitespace.h"
 
 #include <cstring>
 
