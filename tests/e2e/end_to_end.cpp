@@ -215,8 +215,7 @@ static bool Shortcut(const std::string& path, bool save, std::string settings[4]
              SUCCEEDED(link->GetDescription(texts[3], MAX_PATH * 2));
     if (file != NULL) file->Release();
     if (link != NULL) link->Release();
-    for (int i = 0; i < 4 && !save; ++i)
-        settings[i] = texts[i] + (i == 2 ? "," + std::to_string(icon) : "");
+    for (int i = 0; i < 4 && !save; ++i) settings[i] = texts[i] + (i == 2 ? "," + std::to_string(icon) : "");
     return ok;
 }
 
@@ -323,15 +322,13 @@ static std::string Expand(const World& w, std::string text)
 {
     for (const auto& [name, value] : {std::pair<std::string, std::string>{"{links}", w.root + "\\links\\"},
                                       {"{temp}", w.temp}, {"{appdata}", w.appData}, {"{program}", w.program}})
-        for (size_t at; (at = text.find(name)) != std::string::npos;)
-            text.replace(at, name.size(), value);
+        for (size_t at; (at = text.find(name)) != std::string::npos;) text.replace(at, name.size(), value);
     return text;
 }
 
 static std::string Replace(std::string text, const std::string& from, const std::string& to)
 {
-    for (size_t at = 0; (at = text.find(from, at)) != std::string::npos; at += to.size())
-        text.replace(at, from.size(), to);
+    for (size_t at = 0; (at = text.find(from, at)) != std::string::npos; at += to.size()) text.replace(at, from.size(), to);
     return text;
 }
 
@@ -359,8 +356,7 @@ static std::string SnapshotOf(const std::vector<Row>& rows)
 static std::string Describe(const std::vector<Row>& rows)
 {
     std::string text = "rows:\n";
-    for (const Row& row : rows)
-        text += "  [" + std::to_string(row.image) + "] " + row.label + " | " + row.value + "\n";
+    for (const Row& row : rows) text += "  [" + std::to_string(row.image) + "] " + row.label + " | " + row.value + "\n";
     return text;
 }
 
@@ -465,8 +461,7 @@ static std::string DamagedBytes(World& w, const std::string& kind)
     std::string bytes = w.written;
     if (kind == "lf") return Replace(bytes, "\r\n", "\n");
     if (kind == "megabyte") return std::string(1 << 20, 'x');
-    for (int i = 0; kind == "lines" && i < 100000; ++i)
-        bytes += "line " + std::to_string(i) + "\r\n";
+    for (int i = 0; kind == "lines" && i < 100000; ++i) bytes += "line " + std::to_string(i) + "\r\n";
     // Fixed pseudo-random bytes: NULs, lone CRs and LFs, bytes above 127.
     for (unsigned state = 12345; kind == "garbage" && bytes.size() < 3000;)
         bytes += (char)((state = state * 1103515245u + 12345u) >> 16);
@@ -536,8 +531,7 @@ static void ExpectPlatformFigures(World& w)
     int count = atoi(ValuesOf(w.rows, "PROCESSES")[0].c_str()), now = (int)(bytes / sizeof(DWORD));
     EXPECT_TRUE(count > 0 && count >= now - 3 && count <= now + 3) << count << " processes, now " << now;
     std::string drives, fixed;
-    for (const std::string& drive : ValuesOf(w.rows, "DRIVE"))
-        drives += drive.substr(0, 5);
+    for (const std::string& drive : ValuesOf(w.rows, "DRIVE")) drives += drive.substr(0, 5);
     for (char letter = 'A'; letter <= 'Z'; ++letter)
         if (GetDriveTypeA((std::string(1, letter) + ":\\").c_str()) == DRIVE_FIXED)
             fixed += std::string("[") + letter + ":] ";
@@ -604,8 +598,7 @@ static void Walk(World& w, const Step& s)
             ReplaceLine(w, lines, "DRIVE", false, "[C:] Old Volume 1.00GB FAT32");
         }
         if (text == "order") std::rotate(lines.begin(), lines.begin() + 1, lines.end());
-        for (size_t i = 0; i < lines.size(); ++i)
-            bytes += (i ? "\r\n" : "") + lines[i];
+        for (size_t i = 0; i < lines.size(); ++i) bytes += (i ? "\r\n" : "") + lines[i];
         return WriteSnapshot(w, bytes + '\0');
     }
     case Damaged:
@@ -695,8 +688,7 @@ static void Walk(World& w, const Step& s)
         EXPECT_EQ(OwnerOf(window), more);
         EXPECT_EQ(GetDlgItem(window, IDYES) != NULL, s.number != IDOK) << "buttons";
         ASSERT_TRUE(PostMessageA(GetDlgItem(window, s.number), BM_CLICK, 0, 0));
-        for (ULONGLONG end = GetTickCount64() + kWaitMs; IsWindow(window) && GetTickCount64() < end;)
-            Sleep(20);
+        for (ULONGLONG end = GetTickCount64() + kWaitMs; IsWindow(window) && GetTickCount64() < end;) Sleep(20);
         return;
     case Opens:
         // Owned by `more`, at the lower right (1), centred (2) or anywhere
