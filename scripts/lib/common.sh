@@ -22,6 +22,7 @@ REQUIRED_TOOLS=(
     "Xvfb:xvfb"
     "xwd:x11-apps"
     "xwininfo:x11-utils"
+    "xdotool:xdotool"
     "/usr/bin/convert:imagemagick"
     "/usr/src/googletest/CMakeLists.txt:googletest"
     "/usr/include/gtest/gtest.h:libgtest-dev"
