@@ -70,10 +70,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
         return 1;
     }
 
-    LoadRowIcons();
-    appState.windowIcon = (HICON)LoadImageA(instance, MAKEINTRESOURCEA(IDI_PROGRAM), IMAGE_ICON,
-                                            16, 16, 0);
-
+    // The row icons, their image list and the window icon are made only when
+    // the window is about to show (RenderReport): a silent start needs none.
     if (!CreateMeasureFont()) {
         ReleaseStartupResources();
         ShowStartupError("ERROR: could not create font.");

@@ -36,7 +36,6 @@ static void OnInformationInit(HWND window)
 
     HWND list = GetDlgItem(window, IDC_REPORT_LIST);
     SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
-    SendMessageA(list, LVM_SETIMAGELIST, LVSIL_SMALL, (LPARAM)appState.rowIconList);
     InsertReportColumns(list);
 
     SetTimer(window, kRefreshTimerId, kRefreshPeriodMs, NULL);
@@ -53,9 +52,6 @@ static void OnInformationInit(HWND window)
     } else if (!RenderReport(window, true)) {
         PostQuitMessage(0);
     }
-
-    SendMessageA(window, WM_SETICON, ICON_SMALL, (LPARAM)appState.windowIcon);
-    SendMessageA(window, WM_SETICON, ICON_BIG, (LPARAM)appState.windowIcon);
 }
 
 static void OnInformationClose(HWND window)

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "app/app_state_win.h"
+#include "app/application_win.h"
 #include "resource.h"
 #include "snapshot/sweep_win.h"
 #include "window/render_plan.h"
@@ -86,6 +87,21 @@ static void PlaceReportWindow(HWND window, const WindowLayout& layout, bool firs
                  SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
 }
 
+// What only a shown window needs, made when it first shows: a silent start
+// never pays for the row icons, their image list or the window icon. Without
+// an image list the rows simply show no icons.
+static void LoadWindowImages(HWND window)
+{
+    if (appState.rowIconList == NULL)
+        LoadRowIcons();
+    if (appState.windowIcon == NULL)
+        appState.windowIcon = (HICON)LoadImageA(appState.instanceHandle, MAKEINTRESOURCEA(IDI_PROGRAM),
+                                                IMAGE_ICON, 16, 16, 0);
+    SendDlgItemMessageA(window, IDC_REPORT_LIST, LVM_SETIMAGELIST, LVSIL_SMALL, (LPARAM)appState.rowIconList);
+    SendMessageA(window, WM_SETICON, ICON_SMALL, (LPARAM)appState.windowIcon);
+    SendMessageA(window, WM_SETICON, ICON_BIG, (LPARAM)appState.windowIcon);
+}
+
 bool RenderReport(HWND window, bool firstRender)
 {
     uint32_t now = (uint32_t)time(NULL);
@@ -118,6 +134,8 @@ bool RenderReport(HWND window, bool firstRender)
     ComputeWindowLayout(measures, plan.rowCounter, plan.missingCount, area, layout);
     PlaceReportWindow(window, layout, firstRender);
 
+    if (firstRender)
+        LoadWindowImages(window);
     ShowWindow(window, SW_SHOWNORMAL);
     return true;
 }
