@@ -1,8 +1,30 @@
 # The Windows program, its Win32 glue and the Wine test tier.
 
 
+# The common controls and COM are delay-loaded: a silent start at logon ends
+# before it needs either, and loading them costs more than the rest of such
+# a start's own work. The import libraries are made from cmake/delayload/*.def,
+# which name the functions the program calls; the loader searches the system
+# folder only (RestrictDllSearch in WinMain).
+find_program(TALLYVIEW_DLLTOOL NAMES x86_64-w64-mingw32-dlltool dlltool REQUIRED)
+set(TALLYVIEW_DELAYED_LIBS)
+foreach(dll comctl32 ole32)
+    set(def ${CMAKE_SOURCE_DIR}/cmake/delayload/${dll}.def)
+    set(lib ${CMAKE_BINARY_DIR}/delayload/lib${dll}_delay.a)
+    add_custom_command(OUTPUT ${lib}
+        COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/delayload
+        COMMAND ${TALLYVIEW_DLLTOOL} --input-def ${def} --output-delaylib ${lib}
+        DEPENDS ${def} VERBATIM)
+    add_custom_target(${dll}_delay_lib DEPENDS ${lib})
+    add_library(${dll}_delayed STATIC IMPORTED)
+    set_target_properties(${dll}_delayed PROPERTIES IMPORTED_LOCATION ${lib})
+    add_dependencies(${dll}_delayed ${dll}_delay_lib)
+    list(APPEND TALLYVIEW_DELAYED_LIBS ${dll}_delayed)
+endforeach()
+
 set(TALLYVIEW_WIN_LIBS
-    comctl32 ole32 uuid shell32 shlwapi setupapi psapi winmm advapi32 gdi32 user32 kernel32)
+    ${TALLYVIEW_DELAYED_LIBS} uuid shell32 shlwapi setupapi psapi winmm advapi32 gdi32 user32
+    kernel32)
 
 # Win32 glue: everything but WinMain, so the Wine tests can drive it.
 add_library(tallyview_win STATIC

@@ -5,6 +5,7 @@
 #include "app/app_state_win.h"
 #include "resource.h"
 #include "store/snapshot_store_win.h"
+#include "window/information_window_win.h"
 
 bool CheckSingleInstance()
 {
@@ -36,6 +37,27 @@ void LoadRowIcons()
             appState.rowIcons[i] = NULL;
         }
     }
+}
+
+void StartCom()
+{
+    if (appState.comInitialized)
+        return;
+    CoInitialize(NULL);
+    appState.comInitialized = 1;
+}
+
+bool ConfigurationToShow()
+{
+    return !appState.dozidodUder || LoadAndCompareSnapshot();
+}
+
+HWND CreateInformationWindow()
+{
+    InitCommonControls();
+    StartCom();
+    return CreateDialogParamA(appState.instanceHandle, MAKEINTRESOURCEA(IDD_INFORMATION), NULL,
+                              InformationWindowProc, 0);
 }
 
 bool CreateMeasureFont()

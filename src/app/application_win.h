@@ -13,6 +13,22 @@ void LoadRowIcons();
 // Creates the font the report texts are measured with; false on failure.
 bool CreateMeasureFont();
 
+// Initialises COM on this thread once; ShutdownApplication balances it.
+// Only what makes shortcuts or opens addresses needs it, so a silent start
+// never does.
+void StartCom();
+
+// The start decision: true when the information window is to be shown.
+// Always outside network mode; in network mode when this computer's
+// configuration differs from its saved snapshot or none can be loaded, and
+// false when it is unchanged or the sweep failed.
+bool ConfigurationToShow();
+
+// Past the start decision: loads the common controls, starts COM and
+// creates the information window, hidden until its first render shows it.
+// Null when the window cannot be created.
+HWND CreateInformationWindow();
+
 // Runs the message loop until WM_QUIT has been taken and the queue is empty.
 void RunMessageLoop();
 

@@ -1,5 +1,10 @@
-// Start-up of the program: one copy per session, the disclaimer, the icons
-// and the font, then the information window and the message loop.
+// Start-up of the program: one copy per session, the disclaimer and the font,
+// the start decision, then the information window and the message loop.
+//
+// On an unchanged computer the program ends at the start decision, having
+// made no window: the common controls (the list view's DLL) and COM are
+// loaded only past it, and both DLLs are delay-loaded, so that a silent logon
+// start pays for neither.
 
 #include <windows.h>
 #include <commctrl.h>
@@ -8,8 +13,6 @@
 #include "app/app_state_win.h"
 #include "app/application_win.h"
 #include "app/terms_win.h"
-#include "resource.h"
-#include "window/information_window_win.h"
 
 // Releases what start-up created before a failed step.
 static void ReleaseStartupResources()
@@ -61,17 +64,14 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     if (!CheckSingleInstance())
         return 1;
 
-    InitCommonControls();
-    CoInitialize(NULL);
-    appState.comInitialized = 1;
-
+    // COM starts here only if the disclaimer's Links dialog makes shortcuts.
     if (!AcceptTermsOnFirstRun()) {
         EndCom();
         return 1;
     }
 
     // The row icons, their image list and the window icon are made only when
-    // the window is about to show (RenderReport): a silent start needs none.
+    // the window is about to show (RenderReport).
     if (!CreateMeasureFont()) {
         ReleaseStartupResources();
         ShowStartupError("ERROR: could not create font.");
@@ -79,8 +79,13 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
         return 0;
     }
 
-    HWND window = CreateDialogParamA(instance, MAKEINTRESOURCEA(IDD_INFORMATION), NULL,
-                                     InformationWindowProc, 0);
+    // Nothing changed: end as after a closed window, without saving.
+    if (!ConfigurationToShow()) {
+        ShutdownApplication();
+        return 1;
+    }
+
+    HWND window = CreateInformationWindow();
     if (window == NULL) {
         ReleaseStartupResources();
         ShowStartupError("ERROR: could not create dialog.");

@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "app/app_state_win.h"
+#include "app/application_win.h"
 #include "links/link_paths.h"
 
 char activeLinkFileName[kActiveLinkFileNameSize];
@@ -33,6 +34,9 @@ static bool CreateShellLink(ShellLinkObject& object)
 {
     object.link = NULL;
     object.file = NULL;
+    // COM starts with the first shortcut, which the first-run offer may
+    // reach before the window exists.
+    StartCom();
     if (FAILED(CoCreateInstance(CLSID_ShellLink, NULL, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
                                 (void**)&object.link))) {
         object.link = NULL;

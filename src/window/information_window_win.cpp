@@ -6,7 +6,6 @@
 #include "app/application_win.h"
 #include "options/options_dialog_win.h"
 #include "resource.h"
-#include "store/snapshot_store_win.h"
 #include "window/render_win.h"
 
 static void InsertReportColumns(HWND list)
@@ -40,18 +39,12 @@ static void OnInformationInit(HWND window)
 
     SetTimer(window, kRefreshTimerId, kRefreshPeriodMs, NULL);
 
-    if (appState.dozidodUder) {
-        if (LoadAndCompareSnapshot()) {
-            if (!RenderReport(window, true))
-                PostQuitMessage(0);
-            appState.saveOnExit = 1;
-        } else {
-            // Nothing changed: end without ever showing the window.
-            PostQuitMessage(0);
-        }
-    } else if (!RenderReport(window, true)) {
+    // Start-up has decided that the window is shown (ConfigurationToShow);
+    // in network mode its configuration is saved when the program ends.
+    if (!RenderReport(window, true))
         PostQuitMessage(0);
-    }
+    if (appState.dozidodUder)
+        appState.saveOnExit = 1;
 }
 
 static void OnInformationClose(HWND window)
