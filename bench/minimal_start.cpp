@@ -1,51 +1,57 @@
-// The baseline of the silent-start benchmark: the least a Win32 program does
+// The baselines of the silent-start benchmark: the least a Win32 program does
 // to start, create a hidden dialog from a template, take the quit message and
-// end. tallyview.exe on an unchanged machine does this and its sweep.
+// end. tallyview.exe on an unchanged machine makes no window at all.
 //
-// Built a second time with MINIMAL_START_WITH_IMPORTS, it also imports one
-// function from each DLL tallyview.exe imports, so that the loader maps the
-// same DLLs: the start cost of the imports alone.
+// Built a second time with MINIMAL_START_FLOOR, its dialog's initialisation
+// reads the file named on the command line (the saved snapshot) and makes the
+// platform queries of one sweep, bare: the floor of a silent start, what any
+// program that answers the same questions pays in a fresh process. It ends
+// with 0 instead of 1 when the file cannot be read.
+//
+// Built a third time with MINIMAL_START_FLOOR and MINIMAL_START_NO_WINDOW, it
+// reads the file and makes the queries without making any window: the floor
+// of a start that, like tallyview.exe's silent one, shows nothing.
 
 #include <windows.h>
 
-#ifdef MINIMAL_START_WITH_IMPORTS
-#include <commctrl.h>
-#include <objbase.h>
-#include <setupapi.h>
-#include <shellapi.h>
-#include <shlwapi.h>
+#ifdef MINIMAL_START_FLOOR
+#include "bare_sweep_win.h"
 #endif
 
 #include "minimal_start.h"
 
-#ifdef MINIMAL_START_WITH_IMPORTS
-// Never called; read through a volatile so that the linker keeps the imports.
-static const void* volatile programImports[] = {
-    (const void*)&RegCloseKey,       (const void*)&InitCommonControls,
-    (const void*)&DeleteObject,      (const void*)&CoInitialize,
-    (const void*)&SetupDiDestroyDeviceInfoList, (const void*)&SHGetDiskFreeSpaceExA,
-    (const void*)&PathIsDirectoryA,
-};
-#endif
-
-static INT_PTR CALLBACK MinimalDialogProc(HWND, UINT message, WPARAM, LPARAM)
+#ifndef MINIMAL_START_NO_WINDOW
+static INT_PTR CALLBACK MinimalDialogProc(HWND, UINT message, WPARAM, LPARAM parameter)
 {
     switch (message) {
     case WM_INITDIALOG:
+#ifdef MINIMAL_START_FLOOR
+        if (!ReadWholeFileBare(reinterpret_cast<const char*>(parameter))) {
+            PostQuitMessage(1);
+            return TRUE;
+        }
+        RunBareSweep();
+#else
+        (void)parameter;
+#endif
         PostQuitMessage(0);
         return TRUE;
     }
     return FALSE;
 }
-
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
-{
-#ifdef MINIMAL_START_WITH_IMPORTS
-    if (programImports[0] == NULL)
-        return 0;
 #endif
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int)
+{
+#ifdef MINIMAL_START_NO_WINDOW
+    (void)instance;
+    if (!ReadWholeFileBare(commandLine))
+        return 0;
+    RunBareSweep();
+    return 1;
+#else
     HWND dialog = CreateDialogParamA(instance, MAKEINTRESOURCEA(IDD_MINIMAL_START), NULL,
-                                     MinimalDialogProc, 0);
+                                     MinimalDialogProc, (LPARAM)commandLine);
     if (dialog == NULL)
         return 0;
     MSG message;
@@ -54,5 +60,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
         DispatchMessageA(&message);
     }
     DestroyWindow(dialog);
-    return 1;
+    return message.wParam == 0 ? 1 : 0;
+#endif
 }

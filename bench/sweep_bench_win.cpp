@@ -7,19 +7,14 @@
 // step's share of the bare sweep.
 
 #include <windows.h>
-#include <psapi.h>
-#include <setupapi.h>
-#include <shellapi.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
-#include <ctime>
 #include <vector>
 
 #include "app/app_state_win.h"
-#include "snapshot/machine_rows.h"
+#include "bare_sweep_win.h"
 #include "snapshot/sweep.h"
 #include "snapshot/sweep_win.h"
 
@@ -30,165 +25,6 @@ static double NowMicroseconds()
     LARGE_INTEGER counter;
     QueryPerformanceCounter(&counter);
     return (double)counter.QuadPart * 1e6 / (double)frequency.QuadPart;
-}
-
-// The steps of the bare sweep, in the order the program queries them.
-enum BareStep {
-    kStepIdentity,
-    kStepClock,
-    kStepProcessors,
-    kStepMemory,
-    kStepProcesses,
-    kStepDisplay,
-    kStepMedia,
-    kStepNetwork,
-    kStepUsb,
-    kStepDrives,
-    kBareStepCount
-};
-
-static const char* const kStepNames[kBareStepCount] = {
-    "identity", "clock", "processors", "memory", "processes",
-    "display",  "media", "network",    "usb",    "drives"};
-
-// Results land here so that the compiler keeps every query.
-static volatile unsigned long long sink;
-
-static void BareIdentity()
-{
-    char name[1024];
-    DWORD size = sizeof(name);
-    if (GetUserNameA(name, &size))
-        sink += size;
-    size = sizeof(name);
-    if (GetComputerNameA(name, &size))
-        sink += size;
-}
-
-static void BareClock()
-{
-    _tzset();
-    time_t now = time(NULL);
-    const struct tm* local = localtime(&now);
-    if (local != NULL)
-        sink += (unsigned)local->tm_min;
-    sink += GetTickCount64();
-}
-
-static void BareProcessors()
-{
-    static const char kPath[] = "HARDWARE\\DESCRIPTION\\System\\CentralProcessor";
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kPath, 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return;
-    char subkeyName[256];
-    for (DWORD index = 0;
-         RegEnumKeyA(key, index, subkeyName, sizeof(subkeyName)) == ERROR_SUCCESS; ++index) {
-        // Each processor key opened by its full path, as the program does.
-        char path[MAX_PATH];
-        snprintf(path, sizeof(path), "%s\\%s", kPath, subkeyName);
-        HKEY processor;
-        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_READ, &processor) != ERROR_SUCCESS)
-            continue;
-        char name[1024];
-        DWORD size = sizeof(name);
-        if (RegQueryValueExA(processor, "ProcessorNameString", NULL, NULL, (BYTE*)name,
-                             &size) == ERROR_SUCCESS)
-            sink += size;
-        DWORD clock = 0;
-        size = sizeof(clock);
-        if (RegQueryValueExA(processor, "~MHz", NULL, NULL, (BYTE*)&clock, &size) ==
-            ERROR_SUCCESS)
-            sink += clock;
-        RegCloseKey(processor);
-    }
-    RegCloseKey(key);
-}
-
-static void BareMemory()
-{
-    MEMORYSTATUSEX status;
-    status.dwLength = sizeof(status);
-    if (GlobalMemoryStatusEx(&status))
-        sink += status.ullAvailPhys;
-}
-
-static void BareProcesses()
-{
-    static DWORD ids[4096];
-    DWORD bytes = 0;
-    if (EnumProcesses(ids, sizeof(ids), &bytes))
-        sink += bytes;
-}
-
-// One device set per bus, as the program builds it: every present device,
-// its class, and the description of those some listing of that bus wants.
-static void BareBusDevices(const char* enumerator)
-{
-    HDEVINFO devices =
-        SetupDiGetClassDevsA(NULL, enumerator, NULL, DIGCF_PRESENT | DIGCF_ALLCLASSES);
-    if (devices == INVALID_HANDLE_VALUE)
-        return;
-    SP_DEVINFO_DATA device;
-    for (DWORD index = 0;; ++index) {
-        device.cbSize = sizeof(device);
-        if (!SetupDiEnumDeviceInfo(devices, index, &device))
-            break;
-        char text[1024];
-        if (!SetupDiGetDeviceRegistryPropertyA(devices, &device, SPDRP_CLASS, NULL,
-                                               (BYTE*)text, sizeof(text), NULL))
-            continue;
-        bool wanted = false;
-        for (const DeviceQuery& query : kDeviceQueries)
-            wanted = wanted || (strcmp(query.enumerator, enumerator) == 0 &&
-                                DeviceIsSelected(text, query));
-        if (!wanted)
-            continue;
-        if (SetupDiGetDeviceRegistryPropertyA(devices, &device, SPDRP_DEVICEDESC, NULL,
-                                              (BYTE*)text, sizeof(text), NULL))
-            sink += (unsigned char)text[0];
-    }
-    SetupDiDestroyDeviceInfoList(devices);
-}
-
-static void BareDrives()
-{
-    DWORD present = GetLogicalDrives();
-    for (char letter = 'A'; letter <= 'Z'; ++letter) {
-        if (present != 0 && (present & (1u << (letter - 'A'))) == 0)
-            continue;
-        char root[4] = {letter, ':', '\\', '\0'};
-        if (GetDriveTypeA(root) != DRIVE_FIXED)
-            continue;
-        ULARGE_INTEGER freeToCaller, total, totalFree;
-        if (!SHGetDiskFreeSpaceExA(root, &freeToCaller, &total, &totalFree))
-            continue;
-        char volumeName[128];
-        char fileSystemName[128];
-        DWORD maximumComponentLength = 0;
-        DWORD fileSystemFlags = 0;
-        if (GetVolumeInformationA(root, volumeName, sizeof(volumeName), NULL,
-                                  &maximumComponentLength, &fileSystemFlags, fileSystemName,
-                                  sizeof(fileSystemName)))
-            sink += total.QuadPart + (unsigned char)volumeName[0];
-    }
-}
-
-static void RunBareStep(int step)
-{
-    switch (step) {
-    case kStepIdentity: BareIdentity(); break;
-    case kStepClock: BareClock(); break;
-    case kStepProcessors: BareProcessors(); break;
-    case kStepMemory: BareMemory(); break;
-    case kStepProcesses: BareProcesses(); break;
-    // The three PCI listings share one device set, timed under "display".
-    case kStepDisplay: BareBusDevices("PCI"); break;
-    case kStepMedia: break;
-    case kStepNetwork: break;
-    case kStepUsb: BareBusDevices("USB"); break;
-    case kStepDrives: BareDrives(); break;
-    }
 }
 
 // The bare sweep, each step timed; returns the whole.
@@ -292,7 +128,7 @@ int main(int argc, char** argv)
         stepSum += stepMedians[step];
     }
     for (int step = 0; step < kBareStepCount; ++step)
-        printf("step %s %.1f %.1f\n", kStepNames[step], stepMedians[step],
+        printf("step %s %.1f %.1f\n", kBareStepNames[step], stepMedians[step],
                stepSum > 0 ? 100.0 * stepMedians[step] / stepSum : 0.0);
     FreeReport(appState.report);
     return 0;
