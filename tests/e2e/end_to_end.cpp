@@ -408,8 +408,10 @@ static void StartProgram(World& w)
         SetEnvironmentVariableA(entry.substr(0, entry.find('=')).c_str(), Expand(w, entry.substr(entry.find('=') + 1)).c_str());
     STARTUPINFOA startup = {sizeof(startup)};
     std::string commandLine = "\"" + w.program + "\"";
-    ASSERT_TRUE(CreateProcessA(NULL, &commandLine[0], NULL, NULL, FALSE, 0, NULL, w.work.c_str(), &startup, &w.process))
-        << commandLine << " did not start, error " << GetLastError();
+    bool started = false;  // Wine's loader now and then refuses a start (error 1359): tried three times
+    for (int attempt = 0; attempt < 3 && !started; ++attempt)
+        started = CreateProcessA(NULL, &commandLine[0], NULL, NULL, FALSE, 0, NULL, w.work.c_str(), &startup, &w.process) || (Sleep(200), false);
+    ASSERT_TRUE(started) << commandLine << " did not start, error " << GetLastError();
 }
 
 static void WriteSnapshot(World& w, const std::string& bytes)
