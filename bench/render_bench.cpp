@@ -100,22 +100,25 @@ void BM_PlanReportRows(benchmark::State& state)
 
     // The plan must see the scenario as built: the changed rows marked, the
     // stored lines no row took listed as missing.
-    RenderPlan check;
+    RenderPlan check = RenderPlan();
     PlanReportRows(report, stored, true, check);
+    const size_t planned = check.rows.count;
+    FreeRenderPlan(check);
     size_t unmatched = 0;
     for (int32_t flag : matched)
         unmatched += flag == 0 ? 1 : 0;
     if (check.missingCount != (int32_t)unmatched ||
-        check.rows.size() != 4 + rows + unmatched) {
+        planned != 4 + rows + unmatched) {
         state.SkipWithError("the plan does not match the scenario");
         FreeReport(report);
         return;
     }
 
     for (auto _ : state) {
-        RenderPlan plan;
+        RenderPlan plan = RenderPlan();
         PlanReportRows(report, stored, true, plan);
-        benchmark::DoNotOptimize(plan.rows.data());
+        benchmark::DoNotOptimize(plan.rows.items);
+        FreeRenderPlan(plan);
         benchmark::ClobberMemory();
     }
 

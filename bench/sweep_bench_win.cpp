@@ -68,6 +68,7 @@ static void TimeProgramHalves(double& gather, double& build)
     build = NowMicroseconds() - middle;
     gather = middle - start;
     FreeReport(report);
+    FreeSweepFigures(figures);
 }
 
 static double Median(std::vector<double> values)

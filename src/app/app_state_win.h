@@ -46,6 +46,7 @@ struct AppState {
     char mutexName[kMutexNameSize];
     char referrerPageText[kReferrerPageTextSize];
     uint8_t comInitialized;  // CoInitialize ran; shutdown balances it once
+    uint8_t renderErrorShowing;  // the box of a failed render is up
 };
 
 extern AppState appState;

@@ -107,10 +107,8 @@ void ShutdownApplication()
         appState.comInitialized = 0;
     }
     FreeReport(appState.report);
-    if (appState.storedLineMatched != NULL) {
-        free(appState.storedLineMatched);
-        appState.storedLineMatched = NULL;
-    }
+    delete[] appState.storedLineMatched;
+    appState.storedLineMatched = NULL;
     if (appState.rowIconList != NULL) {
         ImageList_Destroy(appState.rowIconList);
         appState.rowIconList = NULL;

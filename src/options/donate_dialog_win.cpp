@@ -8,8 +8,6 @@
 #include "options/referrer_page_win.h"
 #include "resource.h"
 
-HBITMAP donateButtonBitmap = NULL;
-
 static const size_t kDonateTextSize = 1024;
 
 // False after warning the user and asking the program to end: the address
@@ -25,24 +23,26 @@ static bool CheckDonationAddress(HWND dialog)
     return false;
 }
 
-static void ReleaseDonateBitmap()
+// Each open Donate dialog owns the picture its button shows (more than one
+// can be open: the Options dialog has no owner), so each takes its own back
+// from its button when it closes.
+static void ReleaseDonateBitmap(HWND dialog)
 {
-    if (donateButtonBitmap != NULL) {
-        DeleteObject(donateButtonBitmap);
-        donateButtonBitmap = NULL;
-    }
+    HBITMAP picture = (HBITMAP)SendDlgItemMessageA(dialog, IDC_DONATE_PICTURE, BM_SETIMAGE,
+                                                   IMAGE_BITMAP, 0);
+    if (picture != NULL)
+        DeleteObject(picture);
 }
 
 static void OnDonateInit(HWND dialog)
 {
     PlaceWindow(dialog, "Donate", true, 0, 0, false, SW_SHOWNORMAL, true);
-    donateButtonBitmap = (HBITMAP)LoadImageA(appState.instanceHandle, MAKEINTRESOURCEA(IDB_DONATE),
-                                             IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR);
+    HBITMAP picture = (HBITMAP)LoadImageA(appState.instanceHandle, MAKEINTRESOURCEA(IDB_DONATE),
+                                          IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR);
     SetDlgItemTextA(dialog, IDC_DONATE_ADDRESS, kDonationAddress);
     SendDlgItemMessageA(dialog, IDC_DONATE_ADDRESS, EM_SETSEL, 0,
                         (LPARAM)strlen(kDonationAddress));
-    SendDlgItemMessageA(dialog, IDC_DONATE_PICTURE, BM_SETIMAGE, IMAGE_BITMAP,
-                        (LPARAM)donateButtonBitmap);
+    SendDlgItemMessageA(dialog, IDC_DONATE_PICTURE, BM_SETIMAGE, IMAGE_BITMAP, (LPARAM)picture);
     CheckDonationAddress(dialog);
 }
 
@@ -61,7 +61,7 @@ static void OnDonatePicture(HWND dialog)
 
 static void OnDonateClose(HWND dialog)
 {
-    ReleaseDonateBitmap();
+    ReleaseDonateBitmap(dialog);
     EndDialog(dialog, 0);
 }
 
@@ -84,7 +84,7 @@ INT_PTR CALLBACK DonateDialogProc(HWND dialog, UINT message, WPARAM wParam, LPAR
         return TRUE;
     case WM_DESTROY:
         // Ended by a quit message rather than the close box: release it here.
-        ReleaseDonateBitmap();
+        ReleaseDonateBitmap(dialog);
         break;
     }
     return FALSE;

@@ -4,25 +4,29 @@
 #include <shellapi.h>
 
 #include <cstdio>
-#include <string>
 
 #include "app/app_state_win.h"
+#include "common/item_list.h"
 #include "options/referrer_page.h"
 
 // The whole value, however long, so that the length rule sees its real
 // length; an unset variable reads as empty. Read from the process
-// environment rather than the C library's copy taken at start.
-static std::string ReadEnvironmentValue(const char* name)
+// environment rather than the C library's copy taken at start. False when
+// there was no memory for it.
+static bool ReadEnvironmentValue(const char* name, ItemList<char>& value)
 {
+    if (!ReserveItems(value, 1))
+        return false;
+    value.items[0] = '\0';
     DWORD needed = GetEnvironmentVariableA(name, NULL, 0);
     if (needed == 0)
-        return std::string();
-    std::string value(needed, '\0');
-    DWORD length = GetEnvironmentVariableA(name, &value[0], needed);
+        return true;
+    if (!ReserveItems(value, needed))
+        return false;
+    DWORD length = GetEnvironmentVariableA(name, value.items, needed);
     if (length == 0 || length >= needed)
-        return std::string();
-    value.resize(length);
-    return value;
+        value.items[0] = '\0';
+    return true;
 }
 
 // Text mode: each line feed goes to the file as CR LF. A page that could not
@@ -42,17 +46,18 @@ void OpenReferrerPage(const char* address)
         return;
     char pageName[kReferrerPathSize];
     ComposeReferrerPageName(appState.caption, pageName, sizeof(pageName));
-    std::string temp = ReadEnvironmentValue("TEMP");
-    std::string tmp = ReadEnvironmentValue("TMP");
-
+    // Without memory for the variables the address is opened directly, as
+    // when the page cannot be written.
+    ItemList<char> temp = ItemList<char>();
+    ItemList<char> tmp = ItemList<char>();
     char pagePath[kReferrerPathSize];
-    if (ComposeReferrerPagePath(temp.c_str(), tmp.c_str(), pageName, pagePath,
-                                sizeof(pagePath)) &&
-        ComposeReferrerPageText(pageName, address, appState.referrerPageText,
-                                sizeof(appState.referrerPageText)) &&
-        WritePage(pagePath, appState.referrerPageText)) {
-        ShellExecuteA(NULL, NULL, pagePath, NULL, NULL, SW_SHOWNORMAL);
-        return;
-    }
-    ShellExecuteA(NULL, NULL, address, NULL, NULL, SW_SHOWNORMAL);
+    bool written = ReadEnvironmentValue("TEMP", temp) && ReadEnvironmentValue("TMP", tmp) &&
+                   ComposeReferrerPagePath(temp.items, tmp.items, pageName, pagePath,
+                                           sizeof(pagePath)) &&
+                   ComposeReferrerPageText(pageName, address, appState.referrerPageText,
+                                           sizeof(appState.referrerPageText)) &&
+                   WritePage(pagePath, appState.referrerPageText);
+    FreeItems(temp);
+    FreeItems(tmp);
+    ShellExecuteA(NULL, NULL, written ? pagePath : address, NULL, NULL, SW_SHOWNORMAL);
 }

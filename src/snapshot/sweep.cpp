@@ -41,7 +41,8 @@ static bool AppendProcessorRows(const SweepFigures& figures, SnapshotReport& rep
 {
     char scratch[kScratchSize];
     bool appended = false;
-    for (const ProcessorFigures& processor : figures.processors) {
+    for (size_t i = 0; i < figures.processors.count; ++i) {
+        const ProcessorFigures& processor = figures.processors.items[i];
         FormatProcessorValue(processor.nameRead ? processor.name : nullptr, processor.clockMhz,
                              scratch, sizeof(scratch));
         if (!AppendRow(report, "CPU", scratch, scratch, false, RowKindConfiguration)) {
@@ -74,21 +75,27 @@ static bool AppendMemoryAndProcessRows(const SweepFigures& figures, RunningExtre
     return AppendRow(report, "PROCESSES", value, nullptr, true, RowKindInformation);
 }
 
-static bool AppendDeviceRows(const std::vector<std::string>& descriptions, const char* label,
-                             SnapshotReport& report)
+// Each description is trimmed into one scratch text, reused for every row.
+static bool AppendDeviceRows(const ItemList<char>& descriptions, const char* label,
+                             ItemList<char>& trimmed, SnapshotReport& report)
 {
     bool appended = false;
-    for (const std::string& description : descriptions) {
-        std::string trimmed = description;
-        TrimWhitespace(&trimmed[0]);
-        trimmed.resize(strlen(trimmed.c_str()));
-        if (!AppendRow(report, label, trimmed.c_str(), trimmed.c_str(), false,
-                       RowKindConfiguration)) {
+    for (size_t at = 0; at < descriptions.count;) {
+        const char* description = descriptions.items + at;
+        const size_t length = strnlen(description, descriptions.count - at);
+        trimmed.count = 0;
+        if (!AppendItems(trimmed, description, length) || !AppendItem(trimmed, '\0')) {
+            FreeReport(report);
+            return false;
+        }
+        TrimWhitespace(trimmed.items);
+        if (!AppendRow(report, label, trimmed.items, trimmed.items, false, RowKindConfiguration)) {
             // Part of this row may be in some texts and not in others.
             FreeReport(report);
             return false;
         }
         appended = true;
+        at += length + 1;
     }
     if (appended) {
         SwitchShade(report);
@@ -101,8 +108,9 @@ static bool AppendDriveRows(const SweepFigures& figures, SnapshotReport& report)
     char value[kScratchSize];
     char record[kScratchSize];
     // The last group: its shade is not switched afterwards.
-    for (const DriveFigures& drive : figures.drives) {
-        FormatDriveTexts(drive, value, sizeof(value), record, sizeof(record));
+    const uint32_t count = figures.driveCount < 26 ? figures.driveCount : 26;
+    for (uint32_t i = 0; i < count; ++i) {
+        FormatDriveTexts(figures.drives[i], value, sizeof(value), record, sizeof(record));
         if (!AppendRow(report, "DRIVE", value, record, false, RowKindConfiguration)) {
             return false;
         }
@@ -122,14 +130,26 @@ bool BuildReport(const SweepFigures& figures, RunningExtremes& extremes, Snapsho
     if (!AppendMemoryAndProcessRows(figures, extremes, report)) {
         return false;
     }
+    ItemList<char> trimmed = ItemList<char>();
     for (int query = 0; query < kDeviceQueryCount; ++query) {
-        if (!AppendDeviceRows(figures.devices[query], kDeviceQueries[query].label, report)) {
+        if (!AppendDeviceRows(figures.devices[query], kDeviceQueries[query].label, trimmed,
+                              report)) {
+            FreeItems(trimmed);
             return false;
         }
     }
+    FreeItems(trimmed);
     if (!AppendDriveRows(figures, report)) {
         return false;
     }
     FinishReport(report);
     return true;
+}
+
+void FreeSweepFigures(SweepFigures& figures)
+{
+    FreeItems(figures.processors);
+    for (int query = 0; query < kDeviceQueryCount; ++query) {
+        FreeItems(figures.devices[query]);
+    }
 }

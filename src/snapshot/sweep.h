@@ -2,10 +2,8 @@
 
 #include <cstdint>
 #include <ctime>
-#include <vector>
 
-#include <string>
-
+#include "common/item_list.h"
 #include "snapshot/machine_rows.h"
 #include "snapshot/snapshot_report.h"
 
@@ -26,15 +24,19 @@ struct SweepFigures {
     char computerName[1024];
     uint32_t computerNameLength;  // characters without the NUL, as reported
     uint64_t uptimeMilliseconds;
-    std::vector<ProcessorFigures> processors;  // in enumeration order
+    ItemList<ProcessorFigures> processors;  // in enumeration order
     MemoryFigures memory;
     bool processesCounted;   // the process enumeration succeeded
     uint32_t processCount;
     // Descriptions of the selected devices of each of kDeviceQueries, in the
-    // platform's order, as read (untrimmed).
-    std::vector<std::string> devices[kDeviceQueryCount];
-    std::vector<DriveFigures> drives;  // the fixed drives, A to Z
+    // platform's order, as read (untrimmed), each ended by its NUL.
+    ItemList<char> devices[kDeviceQueryCount];
+    uint32_t driveCount;
+    DriveFigures drives[26];  // the fixed drives, A to Z
 };
+
+// Gives back the lists of the figures.
+void FreeSweepFigures(SweepFigures& figures);
 
 // Rebuilds the report from the figures, row by row in the fixed order, and
 // updates the running extremes. Returns false at the first failed growth or

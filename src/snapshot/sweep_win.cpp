@@ -37,15 +37,16 @@ static void GatherClock(SweepFigures& figures)
     figures.uptimeMilliseconds = GetTickCount64();
 }
 
-static void ReadProcessor(const char* subkeyName, SweepFigures& figures)
+// False only when there was no memory to list the processor.
+static bool ReadProcessor(const char* subkeyName, SweepFigures& figures)
 {
     char path[MAX_PATH];
     int length = snprintf(path, sizeof(path), "%s\\%s", kProcessorKeyPath, subkeyName);
     if (length < 0 || length >= (int)sizeof(path))
-        return;
+        return true;
     HKEY key;
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return;
+        return true;
 
     ProcessorFigures processor;
     memset(&processor, 0, sizeof(processor));
@@ -61,16 +62,17 @@ static void ReadProcessor(const char* subkeyName, SweepFigures& figures)
         clock = 0;
     processor.clockMhz = clock;
     RegCloseKey(key);
-    figures.processors.push_back(processor);
+    return AppendItem(figures.processors, processor);
 }
 
-static void GatherProcessors(SweepFigures& figures)
+static bool GatherProcessors(SweepFigures& figures)
 {
-    figures.processors.clear();
+    figures.processors.count = 0;
     HKEY key;
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kProcessorKeyPath, 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return;
-    for (DWORD index = 0;; ++index) {
+        return true;
+    bool listed = true;
+    for (DWORD index = 0; listed; ++index) {
         char subkeyName[256];
         LONG result = RegEnumKeyA(key, index, subkeyName, sizeof(subkeyName));
         if (result == ERROR_NO_MORE_ITEMS)
@@ -81,9 +83,10 @@ static void GatherProcessors(SweepFigures& figures)
             continue;
         if (result != ERROR_SUCCESS)
             break;
-        ReadProcessor(subkeyName, figures);
+        listed = ReadProcessor(subkeyName, figures);
     }
     RegCloseKey(key);
+    return listed;
 }
 
 static void GatherMemory(SweepFigures& figures)
@@ -100,90 +103,96 @@ static void GatherMemory(SweepFigures& figures)
     }
 }
 
+// Without memory for the list the processes count as not counted, which
+// fails the sweep.
 static void CountProcesses(SweepFigures& figures)
 {
     // Grown and asked again while the list fills the buffer, so that a busy
     // server is counted in full.
-    std::vector<DWORD> ids(4096);
+    ItemList<DWORD> ids = ItemList<DWORD>();
     figures.processesCounted = false;
-    for (;;) {
+    for (size_t wanted = 4096; ReserveItems(ids, wanted); wanted *= 2) {
         DWORD bytes = 0;
-        DWORD capacity = (DWORD)(ids.size() * sizeof(DWORD));
-        if (!EnumProcesses(ids.data(), capacity, &bytes))
-            return;
-        if (bytes < capacity || ids.size() >= (1u << 22)) {
+        DWORD capacity = (DWORD)(wanted * sizeof(DWORD));
+        if (!EnumProcesses(ids.items, capacity, &bytes))
+            break;
+        if (bytes < capacity || wanted >= (1u << 22)) {
             figures.processesCounted = true;
             figures.processCount = bytes / sizeof(DWORD);
-            return;
+            break;
         }
-        ids.resize(ids.size() * 2);
     }
+    FreeItems(ids);
 }
 
-// Reads one registry property of a device with the two-call pattern, into a
-// zero-filled buffer of exactly the size the platform asks for. Null when
-// the property cannot be read; the caller frees the buffer with LocalFree.
-static char* ReadDeviceProperty(HDEVINFO devices, SP_DEVINFO_DATA& device, DWORD property)
+// Reads one registry property of a device with the two-call pattern into
+// `value`, zero-filled to exactly the size the platform asks for and ended
+// within it. `value` is left empty when the device has no such property.
+// False only when the memory for it could not be had: a device is never
+// left out of a sweep for lack of memory, the sweep fails instead.
+static bool ReadDeviceProperty(HDEVINFO devices, SP_DEVINFO_DATA& device, DWORD property,
+                               ItemList<char>& value)
 {
+    value.count = 0;
     DWORD required = 0;
     if (SetupDiGetDeviceRegistryPropertyA(devices, &device, property, NULL, NULL, 0, &required))
-        return NULL;
-    char* buffer = NULL;
+        return true;
     while (GetLastError() == ERROR_INSUFFICIENT_BUFFER && required > 0) {
-        if (buffer != NULL)
-            LocalFree(buffer);
         DWORD size = required;
-        buffer = (char*)LocalAlloc(LPTR, size);
-        if (buffer == NULL)
-            return NULL;
-        if (SetupDiGetDeviceRegistryPropertyA(devices, &device, property, NULL, (BYTE*)buffer,
-                                              size, &required)) {
+        if (!ReserveItems(value, size))
+            return false;
+        ZeroMemory(value.items, size);
+        if (SetupDiGetDeviceRegistryPropertyA(devices, &device, property, NULL,
+                                              (BYTE*)value.items, size, &required)) {
             // Cut at the last byte of the buffer, so the text ends within it.
-            buffer[size - 1] = '\0';
-            return buffer;
+            value.items[size - 1] = '\0';
+            value.count = size;
+            return true;
         }
     }
-    if (buffer != NULL)
-        LocalFree(buffer);
-    return NULL;
+    return true;
 }
 
 // Lists the devices of every query on one bus with a single device set: the
 // set of a bus is the same for each of its queries, and building it is the
-// costly step.
-static void GatherBusDevices(const char* enumerator, SweepFigures& figures)
+// costly step. False when memory ran out.
+static bool GatherBusDevices(const char* enumerator, SweepFigures& figures)
 {
     HDEVINFO devices =
         SetupDiGetClassDevsA(NULL, enumerator, NULL, DIGCF_PRESENT | DIGCF_ALLCLASSES);
     if (devices == INVALID_HANDLE_VALUE)
-        return;
+        return true;
+    ItemList<char> className = ItemList<char>();
+    ItemList<char> description = ItemList<char>();
+    bool listed = true;
     SP_DEVINFO_DATA device;
-    for (DWORD index = 0;; ++index) {
+    for (DWORD index = 0; listed; ++index) {
         ZeroMemory(&device, sizeof(device));
         device.cbSize = sizeof(device);
         if (!SetupDiEnumDeviceInfo(devices, index, &device))
             break;
-        char* className = ReadDeviceProperty(devices, device, SPDRP_CLASS);
-        if (className == NULL)
+        listed = ReadDeviceProperty(devices, device, SPDRP_CLASS, className);
+        if (className.count == 0)
             continue;
-        for (int query = 0; query < kDeviceQueryCount; ++query) {
+        for (int query = 0; query < kDeviceQueryCount && listed; ++query) {
             if (strcmp(kDeviceQueries[query].enumerator, enumerator) != 0 ||
-                !DeviceIsSelected(className, kDeviceQueries[query]))
+                !DeviceIsSelected(className.items, kDeviceQueries[query]))
                 continue;
-            char* description = ReadDeviceProperty(devices, device, SPDRP_DEVICEDESC);
-            if (description != NULL) {
-                figures.devices[query].push_back(description);
-                LocalFree(description);
-            }
+            listed = ReadDeviceProperty(devices, device, SPDRP_DEVICEDESC, description);
+            if (listed && description.count > 0)
+                listed = AppendItems(figures.devices[query], description.items,
+                                     strlen(description.items) + 1);
         }
-        LocalFree(className);
     }
+    FreeItems(className);
+    FreeItems(description);
     SetupDiDestroyDeviceInfoList(devices);
+    return listed;
 }
 
 static void GatherDrives(SweepFigures& figures)
 {
-    figures.drives.clear();
+    figures.driveCount = 0;
     // Asking the type of each of the 26 letters costs a round trip to the
     // mount manager each; letters that hold no drive are skipped up front.
     DWORD present = GetLogicalDrives();
@@ -214,34 +223,38 @@ static void GatherDrives(SweepFigures& figures)
         }
         drive.volumeName[sizeof(drive.volumeName) - 1] = '\0';
         drive.fileSystemName[sizeof(drive.fileSystemName) - 1] = '\0';
-        figures.drives.push_back(drive);
+        figures.drives[figures.driveCount++] = drive;
     }
 }
 
-void GatherSweepFigures(SweepFigures& figures)
+bool GatherSweepFigures(SweepFigures& figures)
 {
     GatherIdentity(figures);
     GatherClock(figures);
-    GatherProcessors(figures);
+    if (!GatherProcessors(figures))
+        return false;
     GatherMemory(figures);
     CountProcesses(figures);
     for (int query = 0; query < kDeviceQueryCount; ++query)
-        figures.devices[query].clear();
+        figures.devices[query].count = 0;
     // One device set per bus, in the order the queries first name it.
     for (int query = 0; query < kDeviceQueryCount; ++query) {
         bool listed = false;
         for (int earlier = 0; earlier < query && !listed; ++earlier)
             listed = strcmp(kDeviceQueries[earlier].enumerator,
                             kDeviceQueries[query].enumerator) == 0;
-        if (!listed)
-            GatherBusDevices(kDeviceQueries[query].enumerator, figures);
+        if (!listed && !GatherBusDevices(kDeviceQueries[query].enumerator, figures))
+            return false;
     }
     GatherDrives(figures);
+    return true;
 }
 
 bool GetInformation()
 {
     SweepFigures figures = SweepFigures();
-    GatherSweepFigures(figures);
-    return BuildReport(figures, appState.extremes, appState.report);
+    bool built = GatherSweepFigures(figures) &&
+                 BuildReport(figures, appState.extremes, appState.report);
+    FreeSweepFigures(figures);
+    return built;
 }

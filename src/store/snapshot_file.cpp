@@ -8,17 +8,22 @@
 static const size_t kReadLimit = kStoredTextCapacity - 1;
 static const char kDataFolderName[] = "[hollowpinestudio]TallyviewData";
 
-void EncodeSnapshot(const char* recordText, std::string& bytes)
+bool EncodeSnapshot(const char* recordText, ItemList<char>& bytes)
 {
-    bytes.clear();
-    if (recordText != nullptr) {
-        for (const char* c = recordText; *c != '\0'; ++c) {
-            if (*c == '\n')
-                bytes += '\r';
-            bytes += *c;
-        }
+    bytes.count = 0;
+    const char* text = recordText != nullptr ? recordText : "";
+    size_t size = 1;
+    for (const char* c = text; *c != '\0'; ++c)
+        size += *c == '\n' ? 2 : 1;
+    if (!ReserveItems(bytes, size))
+        return false;
+    for (const char* c = text; *c != '\0'; ++c) {
+        if (*c == '\n')
+            bytes.items[bytes.count++] = '\r';
+        bytes.items[bytes.count++] = *c;
     }
-    bytes += '\0';
+    bytes.items[bytes.count++] = '\0';
+    return true;
 }
 
 void BeginSnapshotLoad(char* storedText, SnapshotLoad& load)

@@ -2,7 +2,8 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <string>
+
+#include "common/item_list.h"
 
 // The per-computer snapshot file: the record lines joined by CR LF, no line
 // break after the last line, then one NUL byte.
@@ -12,8 +13,9 @@
 const size_t kStoredTextCapacity = 128000;
 
 // The exact bytes of the file for a record text (lines separated by line
-// feeds). An empty or absent text gives the single NUL byte.
-void EncodeSnapshot(const char* recordText, std::string& bytes);
+// feeds), in place of what `bytes` held. An empty or absent text gives the
+// single NUL byte. False when there was no memory for them.
+bool EncodeSnapshot(const char* recordText, ItemList<char>& bytes);
 
 // Reading state. The file is read as a text-mode stream reads it line by
 // line: CR LF arrives as one line feed, each read takes up to and including

@@ -6,7 +6,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
-#include <string>
 
 #include "app/app_state_win.h"
 #include "snapshot/sweep_win.h"
@@ -100,11 +99,15 @@ bool LoadAndCompareSnapshot()
     ReadSnapshotFile(file);
     CloseHandle(file);
 
-    free(appState.storedLineMatched);
+    // One match flag per stored line. Without them every row would show as
+    // changed, so a start short of memory ends as after a failed sweep.
+    delete[] appState.storedLineMatched;
     appState.storedLineMatched = NULL;
-    if (appState.storedLineCount > 0)
-        appState.storedLineMatched =
-            (int32_t*)calloc(appState.storedLineCount, sizeof(int32_t));
+    if (appState.storedLineCount > 0) {
+        appState.storedLineMatched = new (std::nothrow) int32_t[appState.storedLineCount]();
+        if (appState.storedLineMatched == NULL)
+            return false;
+    }
 
     if (!GetInformation())
         return false;
@@ -176,11 +179,12 @@ void SaveSnapshot()
     snprintf(newPath, sizeof(newPath), "%s.new", filePath);
     if (strlen(newPath) >= MAX_PATH)
         return;
-    std::string bytes;
-    EncodeSnapshot(appState.report.recordText.text, bytes);
-    if (!snapshotSaveSteps.writeNewFile(newPath, bytes.data(), bytes.size()) ||
-        !snapshotSaveSteps.replaceSnapshot(newPath, filePath))
+    ItemList<char> bytes = ItemList<char>();
+    if (EncodeSnapshot(appState.report.recordText.text, bytes) &&
+        (!snapshotSaveSteps.writeNewFile(newPath, bytes.items, bytes.count) ||
+         !snapshotSaveSteps.replaceSnapshot(newPath, filePath)))
         DeleteFileA(newPath);
+    FreeItems(bytes);
 }
 
 SnapshotSaveSteps snapshotSaveSteps = {WriteWholeFile, ReplaceSnapshot};

@@ -68,7 +68,9 @@ INT_PTR CALLBACK InformationWindowProc(HWND window, UINT message, WPARAM wParam,
         OnInformationInit(window);
         break;
     case WM_TIMER:
-        if (!RenderReport(window, false))
+        // Nothing while a failed render's box is up: that box already ends
+        // the program once it is closed.
+        if (!appState.renderErrorShowing && !RenderReport(window, false))
             PostQuitMessage(0);
         break;
     case WM_COMMAND:

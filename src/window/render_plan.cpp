@@ -90,28 +90,30 @@ static size_t StoredLineLength(const char* text, size_t length, size_t position)
 // The stored lines, trimmed, exactly as the "MISSING" rows list them, so that
 // a row can take any line that would otherwise be shown as missing (also the
 // empty line after a final line feed, or the one line of an empty text).
-static void SplitStoredLines(const StoredSnapshot& stored, std::vector<TextSlice>& lines)
+static bool SplitStoredLines(const StoredSnapshot& stored, ItemList<TextSlice>& lines)
 {
-    lines.clear();
+    lines.count = 0;
     const char* text = stored.storedText != nullptr ? stored.storedText : "";
     size_t length = strlen(text);
     size_t position = 0;
     for (uint32_t m = 0; m < stored.storedLineCount && position < kStoredScanLimit; ++m) {
         size_t lineLength = StoredLineLength(text, length, position);
-        lines.push_back(Trim(CutLine(text + (position < length ? position : length), lineLength)));
+        if (!AppendItem(lines, Trim(CutLine(text + (position < length ? position : length), lineLength))))
+            return false;
         position += lineLength + 1;
     }
+    return true;
 }
 
 // Index of the first stored line equal to `record` that no row has taken
 // yet, or -1.
-static int64_t TakeStoredLine(const TextSlice& record, const std::vector<TextSlice>& lines,
+static int64_t TakeStoredLine(const TextSlice& record, const ItemList<TextSlice>& lines,
                               int32_t* matched)
 {
     if (matched == nullptr)
         return -1;
-    for (size_t m = 0; m < lines.size(); ++m) {
-        if (matched[m] == 0 && SlicesEqual(lines[m], record)) {
+    for (size_t m = 0; m < lines.count; ++m) {
+        if (matched[m] == 0 && SlicesEqual(lines.items[m], record)) {
             matched[m] = 1;
             return (int64_t)m;
         }
@@ -119,14 +121,14 @@ static int64_t TakeStoredLine(const TextSlice& record, const std::vector<TextSli
     return -1;
 }
 
-static void PlanDataRows(const SnapshotReport& report, const std::vector<TextSlice>& storedLines,
+static bool PlanDataRows(const SnapshotReport& report, const ItemList<TextSlice>& storedLines,
                          const StoredSnapshot& stored, bool compare, RenderPlan& plan)
 {
     LineReader labels = MakeReader(report.labelText.text);
     LineReader values = MakeReader(report.valueText.text);
     LineReader records = MakeReader(report.recordText.text);
     if (AtEnd(values))
-        return;
+        return true;
 
     for (int32_t row = 0;; ++row) {
         int32_t icon = row < report.iconCount ? report.iconIndexes[row] : 0;
@@ -141,17 +143,18 @@ static void PlanDataRows(const SnapshotReport& report, const std::vector<TextSli
         bool lastRow = false;
         planned.value = NextLine(values, &lastRow);
         planned.icon = icon;
-        plan.rows.push_back(planned);
+        if (!AppendItem(plan.rows, planned))
+            return false;
         // The last line has no line feed, so it adds nothing to the counter.
         // A text ending in a line feed ends with an empty row (a last value
         // that was empty), which is still a row.
         if (lastRow)
-            break;
+            return true;
         ++plan.rowCounter;
     }
 }
 
-static void PlanMissingRows(const StoredSnapshot& stored, RenderPlan& plan)
+static bool PlanMissingRows(const StoredSnapshot& stored, RenderPlan& plan)
 {
     const char* text = stored.storedText != nullptr ? stored.storedText : "";
     size_t length = strlen(text);
@@ -165,28 +168,35 @@ static void PlanMissingRows(const StoredSnapshot& stored, RenderPlan& plan)
             row.label = TextSlice{kMissingLabel, sizeof(kMissingLabel) - 1};
             row.value = CutLine(text + (position < length ? position : length), lineLength);
             row.icon = kMissingIcon;
-            plan.rows.push_back(row);
+            if (!AppendItem(plan.rows, row))
+                return false;
         }
         position += lineLength + 1;
     }
+    return true;
 }
 
-void PlanReportRows(const SnapshotReport& report, const StoredSnapshot& stored, bool compare,
+bool PlanReportRows(const SnapshotReport& report, const StoredSnapshot& stored, bool compare,
                     RenderPlan& plan)
 {
-    plan.rows.clear();
+    plan.rows.count = 0;
     plan.rowCounter = 0;
     plan.missingCount = 0;
 
     if (stored.storedLineMatched != nullptr)
         memset(stored.storedLineMatched, 0, stored.storedLineCount * sizeof(int32_t));
 
-    std::vector<TextSlice> storedLines;
-    if (compare)
-        SplitStoredLines(stored, storedLines);
-    PlanDataRows(report, storedLines, stored, compare, plan);
-    if (compare)
-        PlanMissingRows(stored, plan);
+    ItemList<TextSlice> storedLines = ItemList<TextSlice>();
+    bool planned = (!compare || SplitStoredLines(stored, storedLines)) &&
+                   PlanDataRows(report, storedLines, stored, compare, plan) &&
+                   (!compare || PlanMissingRows(stored, plan));
+    FreeItems(storedLines);
+    return planned;
+}
+
+void FreeRenderPlan(RenderPlan& plan)
+{
+    FreeItems(plan.rows);
 }
 
 void ComputeWindowLayout(const RenderMeasures& measures, int32_t rowCounter,

@@ -2,8 +2,8 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <vector>
 
+#include "common/item_list.h"
 #include "common/pixel_rect.h"
 #include "snapshot/snapshot_report.h"
 
@@ -28,7 +28,7 @@ struct PlannedRow {
 
 // The rows of one render and the two counts the window height is made of.
 struct RenderPlan {
-    std::vector<PlannedRow> rows;  // the report's rows, then the "MISSING" rows
+    ItemList<PlannedRow> rows;     // the report's rows, then the "MISSING" rows
     int32_t rowCounter;            // data rows minus one (the last has no line feed)
     int32_t missingCount;
 };
@@ -46,9 +46,12 @@ struct StoredSnapshot {
 // by at most one row, so identical lines are counted, not merged. With
 // `compare` clear no row is compared and no "MISSING" row is added.
 // `storedLineMatched` is rewritten; when it is null every stored line counts
-// as unmatched.
-void PlanReportRows(const SnapshotReport& report, const StoredSnapshot& stored, bool compare,
+// as unmatched. False when there was no memory for the plan; start from a
+// zero-filled plan and give it back with FreeRenderPlan either way.
+bool PlanReportRows(const SnapshotReport& report, const StoredSnapshot& stored, bool compare,
                     RenderPlan& plan);
+
+void FreeRenderPlan(RenderPlan& plan);
 
 // Text widths measured with the report font, in pixels.
 struct RenderMeasures {

@@ -2,8 +2,8 @@
 
 #include <commctrl.h>
 
+#include <cstring>
 #include <ctime>
-#include <string>
 
 #include "app/app_state_win.h"
 #include "app/application_win.h"
@@ -45,18 +45,18 @@ static void MeasureReport(HWND window, RenderMeasures& measures)
     measures.storedTextEmpty = appState.storedText[0] == '\0';
 }
 
-static void InsertPlannedRow(HWND list, const PlannedRow& row)
+// `text` has room for the longest label or value of the plan and its NUL.
+static void InsertPlannedRow(HWND list, const PlannedRow& row, char* text)
 {
-    std::string label(row.label.text, row.label.length);
-    std::string value(row.value.text, row.value.length);
-
     LVITEMA item;
     ZeroMemory(&item, sizeof(item));
     item.mask = LVIF_TEXT | LVIF_IMAGE;
     item.iItem = (int)SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) + 1;
     item.iSubItem = 0;
-    item.pszText = &label[0];
+    item.pszText = text;
     item.iImage = row.icon;
+    memcpy(text, row.label.text, row.label.length);
+    text[row.label.length] = '\0';
     int index = (int)SendMessageA(list, LVM_INSERTITEMA, 0, (LPARAM)&item);
     if (index < 0)
         return;
@@ -64,8 +64,20 @@ static void InsertPlannedRow(HWND list, const PlannedRow& row)
     item.mask = LVIF_TEXT;
     item.iItem = index;
     item.iSubItem = 1;
-    item.pszText = &value[0];
+    memcpy(text, row.value.text, row.value.length);
+    text[row.value.length] = '\0';
     SendMessageA(list, LVM_SETITEMA, 0, (LPARAM)&item);
+}
+
+static size_t LongestPlannedText(const RenderPlan& plan)
+{
+    size_t longest = 0;
+    for (size_t i = 0; i < plan.rows.count; ++i) {
+        const PlannedRow& row = plan.rows.items[i];
+        longest = row.label.length > longest ? row.label.length : longest;
+        longest = row.value.length > longest ? row.value.length : longest;
+    }
+    return longest;
 }
 
 static void PlaceReportWindow(HWND window, const WindowLayout& layout, bool firstRender)
@@ -102,16 +114,38 @@ static void LoadWindowImages(HWND window)
     SendMessageA(window, WM_SETICON, ICON_BIG, (LPARAM)appState.windowIcon);
 }
 
+// The one box of a failed render. While it is up the refresh timer's ticks
+// do nothing (InformationWindowProc), so a sweep that keeps failing behind
+// it never stacks a second box.
+static bool ShowRenderFailure()
+{
+    appState.renderErrorShowing = 1;
+    MessageBoxA(appState.mainWindow, "ERROR: FAILED GetInformation(...)", appState.caption,
+                MB_ICONWARNING | MB_OK);
+    appState.renderErrorShowing = 0;
+    return false;
+}
+
 bool RenderReport(HWND window, bool firstRender)
 {
     uint32_t now = (uint32_t)time(NULL);
     if (SweepIsDue(now, appState.lastSweepTime)) {
-        if (!GetInformation()) {
-            MessageBoxA(appState.mainWindow, "ERROR: FAILED GetInformation(...)", appState.caption,
-                        MB_ICONWARNING | MB_OK);
-            return false;
-        }
+        if (!GetInformation())
+            return ShowRenderFailure();
         appState.lastSweepTime = now;
+    }
+
+    // Planned before the list is touched: without memory for the plan, the
+    // rows of the last good render stay, as after a failed sweep.
+    StoredSnapshot stored = {appState.storedText, appState.storedLineCount,
+                             appState.storedLineMatched};
+    RenderPlan plan = RenderPlan();
+    ItemList<char> text = ItemList<char>();
+    if (!PlanReportRows(appState.report, stored, appState.dozidodUder != 0, plan) ||
+        !ReserveItems(text, LongestPlannedText(plan) + 1)) {
+        FreeRenderPlan(plan);
+        FreeItems(text);
+        return ShowRenderFailure();
     }
 
     HWND list = GetDlgItem(window, IDC_REPORT_LIST);
@@ -119,19 +153,16 @@ bool RenderReport(HWND window, bool firstRender)
 
     RenderMeasures measures;
     MeasureReport(window, measures);
-
-    StoredSnapshot stored = {appState.storedText, appState.storedLineCount,
-                             appState.storedLineMatched};
-    RenderPlan plan;
-    PlanReportRows(appState.report, stored, appState.dozidodUder != 0, plan);
-    for (const PlannedRow& row : plan.rows)
-        InsertPlannedRow(list, row);
+    for (size_t i = 0; i < plan.rows.count; ++i)
+        InsertPlannedRow(list, plan.rows.items[i], text.items);
 
     RECT workArea;
     SystemParametersInfoA(SPI_GETWORKAREA, 0, &workArea, 0);
     PixelRect area = {workArea.left, workArea.top, workArea.right, workArea.bottom};
     WindowLayout layout;
     ComputeWindowLayout(measures, plan.rowCounter, plan.missingCount, area, layout);
+    FreeRenderPlan(plan);
+    FreeItems(text);
     PlaceReportWindow(window, layout, firstRender);
 
     if (firstRender)

@@ -14,6 +14,7 @@
 #include <cstring>
 #include <ctime>
 #include <regex>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -131,25 +132,49 @@ static HWND BoxText(HWND box)
     return NULL;
 }
 
-// A visible top-level window of the process with exactly this caption: a
-// message box when `box`, any other window otherwise. NULL when none.
-static HWND FindProcessWindow(DWORD processId, const std::string& caption, bool box)
+// The visible top-level windows of the process with exactly this caption,
+// topmost first: message boxes when `box`, any other windows otherwise.
+static std::vector<HWND> ProcessWindows(DWORD processId, const std::string& caption, bool box)
 {
+    std::vector<HWND> found;
     for (HWND window = GetTopWindow(NULL); window != NULL; window = GetWindow(window, GW_HWNDNEXT)) {
         DWORD owner = 0;
         GetWindowThreadProcessId(window, &owner);
         if (owner == processId && IsWindowVisible(window) && Text(window) == caption &&
             (BoxText(window) != NULL) == box)
-            return window;
+            found.push_back(window);
     }
-    return NULL;
+    return found;
 }
+
+static HWND FindProcessWindow(DWORD processId, const std::string& caption, bool box)
+{
+    std::vector<HWND> found = ProcessWindows(processId, caption, box);
+    return found.empty() ? NULL : found[0];
+}
+
 
 // True once the window's thread has handled everything sent before.
 static bool Responds(HWND window)
 {
     DWORD_PTR ignored = 0;
     return SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, kWaitMs, &ignored) != 0;
+}
+
+// The pixels of the middle of a control as the screen shows it, painted afresh.
+static std::vector<COLORREF> Pixels(HWND control)
+{
+    RECT rect;
+    SetWindowPos(GetAncestor(control, GA_ROOT), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    RedrawWindow(control, NULL, NULL, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    Responds(control), Sleep(300), GetWindowRect(control, &rect);
+    std::vector<COLORREF> pixels;
+    HDC screen = GetDC(NULL);
+    const int x0 = (rect.left + rect.right) / 2, y0 = (rect.top + rect.bottom) / 2;  // inside the focus frame
+    for (int y = y0 - 10; y < y0 + 10; ++y)
+        for (int x = x0 - 25; x < x0 + 25; ++x) pixels.push_back(GetPixel(screen, x, y));
+    ReleaseDC(NULL, screen);
+    return pixels;
 }
 
 // Another process's list view: the item record and its text buffer live in
@@ -286,7 +311,7 @@ enum Op {
     Saved, Damaged, ReadOnly, Locked, AppData, Temp, Marker, LinkFolders, Tamper, Remove,
     Start, SecondCopy, Click, Command, Close, Tick, EndSession,
     Shows, Silent, Platform, Box, Opens, Control, Gone, Exits, File, Snapshot, Boxes,
-    Links, DataFolder, Explored
+    Links, DataFolder, Explored, Pictures
 };
 
 struct Step {
@@ -545,7 +570,7 @@ static void ExpectPlatformFigures(World& w)
 
 // P a shortcut to the program with its four settings, p one to the program
 // without them, X one to elsewhere, F no shortcut, - nothing (M no folder,
-// when setting up).
+// c a shortcut to the program's path in capitals, when setting up).
 static std::string LinkFiles(World& w)
 {
     std::string found;
@@ -573,8 +598,8 @@ static void SetUpLinkFolders(World& w, const std::string& files)
         for (size_t at = 3; files[i] != 'M' && at != std::string::npos; at = folder.find('\\', at + 1))
             CreateDirectoryA(folder.substr(0, at).c_str(), NULL);
         CreateDirectoryA(files[i] != 'M' ? folder.c_str() : "", NULL);
-        std::string target[4] = {files[i] == 'p' ? w.program : kElsewhere};
-        ASSERT_TRUE(files[i] == 'F' ? WriteBytes(link, "no shortcut") : strchr("pX", files[i]) ? Shortcut(link, true, target) : true);
+        std::string upper = w.program, target[4] = {files[i] == 'p' ? w.program : files[i] == 'c' ? CharUpperA(&upper[0]) : kElsewhere};
+        ASSERT_TRUE(files[i] == 'F' ? WriteBytes(link, "no shortcut") : strchr("pXc", files[i]) ? Shortcut(link, true, target) : true);
     }
 }
 
@@ -756,6 +781,21 @@ static void Walk(World& w, const Step& s)
         EXPECT_TRUE(s.number || !(Exists(w.temp + "\\nowhere") || FindClose(FindFirstFileA((w.temp + "\\a*").c_str(), &cut))));
         return;
     }
+    case Pictures: {
+        // Of two Donate dialogs open at once, the first opened (0) or the
+        // last (1) closes; the other still shows its picture whole.
+        std::vector<HWND> open;
+        for (ULONGLONG end = GetTickCount64() + kWaitMs; open.size() < 2 && GetTickCount64() < end; Sleep(20))
+            open = ProcessWindows(w.process.dwProcessId, kDonate, false);
+        ASSERT_EQ(open.size(), 2u);
+        HWND closing = open[s.number ? 0 : 1], staying = open[s.number ? 1 : 0];
+        std::vector<COLORREF> before = Pixels(GetDlgItem(open[0], 1008));
+        EXPECT_GT(std::set<COLORREF>(before.begin(), before.end()).size(), 3u) << "no picture to begin with";
+        PostMessageA(closing, WM_CLOSE, 0, 0);
+        for (ULONGLONG end = GetTickCount64() + kWaitMs; IsWindowVisible(closing) && GetTickCount64() < end;) Sleep(20);
+        EXPECT_EQ(Pixels(GetDlgItem(staying, 1008)), before) << "the picture changed";
+        return;
+    }
     case Explored:
         // What the program gave "Explorer": this driver's copy in the
         // program's current folder notes its command line.
@@ -833,7 +873,10 @@ static const Scenario kScenarios[] = {
      {{Temp, "{temp}", 0, "{temp}\\elsewhere"}, {Start}, {Shows}, {Click, kCaption, 1020}, {Command, kOptions, 40007}, {Opens, kDonate, 0, kOptions},
       {Control, kDonate, 1016, kDonation}, {Command, kDonate, IDOK}, {Command, kDonate, IDCANCEL}, {Opens, kDonate, 0, kOptions},
       {Click, kDonate, 1008}, {Box, kThanks, IDOK, kDonate}, {File, kPage, 0, Page(kDonation)}, {Close, kDonate},
-      {Click, kOptions, 1008}, {Opens, kDonate, 0, kOptions}, {Close, kDonate}, {Close, kOptions}, {Close}, {Exits}}},
+      {Click, kOptions, 1008}, {Opens, kDonate, 0, kOptions}, {Close, kDonate},
+      // A second Options dialog from the bar, and from it a second Donate dialog.
+      {Click, kOptions, 1008}, {Click, kCaption, 1020}, {Click, kOptions, 1008}, {Pictures, "", 0}, {Click, kOptions, 1008},
+      {Pictures, "", 1}, {Close, kDonate}, {Command, kOptions, 40001}, {Exits}}},
     {"TamperedDonationAddressIsNeverOpened",
      {{Tamper}, {Start}, {Shows}, {Click, kCaption, 1020}, {Click, kOptions, 1008},
       {Box, kHacked, IDOK, kDonate}, {Exits}, {File, kPage}}},
@@ -846,10 +889,10 @@ static const Scenario kScenarios[] = {
       {Box, kVisit, IDYES, kOptions}, {Opens, kOptions, 1}, {File, "{temp}\\file.txt"}, {Command, kOptions, 40001}, {Exits}}},
     // Shortcuts in the fifteen shell folders.
     {"LinksDialogCreatesReplacesAndDeletes",
-     {{LinkFolders, "p-F----p--X--M-"}, {Start}, {Shows}, {Click, kCaption, 1020}, {Command, kOptions, 40004},
+     {{LinkFolders, "p-Fc---p--X--M-"}, {Start}, {Shows}, {Click, kCaption, 1020}, {Command, kOptions, 40004},
       {Opens, kLinks, 0, kOptions}, {Control, kLinks, 1026, kCaption}, {Boxes, "TEEEEEETEEEEEDE"},
       {Click, kLinks, 1202}, {Click, kLinks, 1205}, {Click, kLinks, 1216}, {Click, kLinks, 1211},
-      {Click, kLinks, 1010}, {Box, kProcess, IDNO, kLinks}, {Links, "p-F----p--X----"}, {Remove, "{links}7"},
+      {Click, kLinks, 1010}, {Box, kProcess, IDNO, kLinks}, {Links, "p-FX---p--X----"}, {Remove, "{links}7"},
       {Click, kLinks, 1010}, {Box, kProcess, IDYES, kLinks},
       {Box, "'{links}7' is not a valid directory name. [Create Link]", IDOK, kLinks}, {Box, "Error creating link.", IDOK},
       {Box, "The link '{links}10\\" + kLinkName + "' already exists. It links to '" + kElsewhere + "'.\n\nOverwrite?", IDNO},

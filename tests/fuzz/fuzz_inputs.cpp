@@ -39,25 +39,32 @@ static Loaded Load(const std::string& bytes, size_t chunk)
     REQUIRE(load.textLength < kStoredTextCapacity && strlen(text.data()) == load.textLength);
     return Loaded{text.data(), load.lineCount};
 }
-static Loaded Reloaded(const char* text) { std::string bytes; EncodeSnapshot(text, bytes); return Load(bytes, 4096); }
+static Loaded Reloaded(const char* text)
+{
+    ItemList<char> bytes{};
+    REQUIRE(EncodeSnapshot(text, bytes));
+    const std::string saved(bytes.items, bytes.count);
+    FreeItems(bytes);
+    return Load(saved, 4096);
+}
 
 // Plans `report` against `stored`, checks what every plan holds and returns
 // the changed rows plus the missing ones.
 static int32_t CheckPlan(const SnapshotReport& report, const Loaded& stored)
 {
     std::vector<int32_t> matched(stored.lineCount, 7);
-    RenderPlan plan;
-    PlanReportRows(report, StoredSnapshot{stored.text.c_str(), stored.lineCount, matched.data()}, true, plan);
+    RenderPlan plan{};
+    REQUIRE(PlanReportRows(report, StoredSnapshot{stored.text.c_str(), stored.lineCount, matched.data()}, true, plan));
     int32_t rows = CountReportLines(report.valueText), lines = (int32_t)stored.lineCount, changed = 0;
     // Each report row planned once, then the missing rows.
-    REQUIRE(rows == report.iconCount && plan.rowCounter == rows - 1 && plan.rows.size() == (size_t)(rows + plan.missingCount));
+    REQUIRE(rows == report.iconCount && plan.rowCounter == rows - 1 && plan.rows.count == (size_t)(rows + plan.missingCount));
     for (int32_t row = 0; row < rows; ++row) {
-        const int32_t icon = plan.rows[row].icon, shade = report.iconIndexes[row], kind = report.rowKinds[row];
+        const int32_t icon = plan.rows.items[row].icon, shade = report.iconIndexes[row], kind = report.rowKinds[row];
         REQUIRE(icon == shade || (kind == RowKindConfiguration && icon == shade + kChangedIconOffset));  // the shade kept unless changed
         changed += icon != shade;
     }
     // A MISSING row shows one stored line.
-    for (const PlannedRow& missing : std::vector<PlannedRow>(plan.rows.begin() + rows, plan.rows.end())) {
+    for (const PlannedRow& missing : std::vector<PlannedRow>(plan.rows.items + rows, plan.rows.items + plan.rows.count)) {
         const char *shown = missing.value.text, *end = shown + missing.value.length, *text = stored.text.c_str();
         REQUIRE(missing.icon == kMissingIcon && shown >= text && end <= text + stored.text.size() && std::find(shown, end, '\n') == end);
     }
@@ -67,6 +74,7 @@ static int32_t CheckPlan(const SnapshotReport& report, const Loaded& stored)
     REQUIRE(taken + std::count(matched.begin(), matched.end(), 0) == lines);
     REQUIRE(changed + taken == std::count(report.rowKinds, report.rowKinds + rows, RowKindConfiguration));
     REQUIRE(seen == lines || (seen < lines && stored.text.size() + lines > kStoredTextCapacity));
+    FreeRenderPlan(plan);
     return changed + plan.missingCount;
 }
 

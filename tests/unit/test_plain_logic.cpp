@@ -56,11 +56,15 @@ std::string Names(bool read, uint32_t size) { return UserNameValue(read, "PC7", 
 struct tm MarchFifth() { struct tm time {}; strptime("2024-03-05 14:07", "%Y-%m-%d %H:%M", &time); return time; }
 std::string Selected(int query, const char* className) { return YesNo(DeviceIsSelected(className, kDeviceQueries[query])) + " "; }
 
+// The items of a list, kept to the end of the tests; Texts: NUL-ended texts one after another.
+template <typename T> ItemList<T> List(std::initializer_list<T> items) { ItemList<T> l{}; AppendItems(l, items.begin(), items.size()); return l; }
+ItemList<char> Texts(const std::string& texts) { ItemList<char> l{}; AppendItems(l, texts.data(), texts.size()); return l; }
+
 // The figures of a machine with every group; Figures gives them as `change` leaves them.
 const SweepFigures kFigures{true, "alice", 6, MarchFifth(), true, "PC7", 3, 90061000,
-    {{true, "  Example  CPU\t", 2993}, {false, "", UINT32_MAX}}, {2048000000, 1024000000, 1000, 1000}, true, 48,
-    {{"Example Display"}, {" Example Audio\t"}, {"Example Ethernet", "Example Ethernet"}, {"USB\nInput"}},
-    {{"[C:]", 1000000000000, 374000000000, " System ", "NTFS\t"}, {"[D:]", 0, 0, "", "FAT"}}};
+    List<ProcessorFigures>({{true, "  Example  CPU\t", 2993}, {false, "", UINT32_MAX}}), {2048000000, 1024000000, 1000, 1000}, true, 48,
+    {Texts("Example Display\0"s), Texts(" Example Audio\t\0"s), Texts("Example Ethernet\0Example Ethernet\0"s), Texts("USB\nInput\0"s)},
+    2, {{"[C:]", 1000000000000, 374000000000, " System ", "NTFS\t"}, {"[D:]", 0, 0, "", "FAT"}}};
 SweepFigures Figures(void (*change)(SweepFigures&) = [](SweepFigures&) {}) { SweepFigures f = kFigures; change(f); return f; }
 
 // Line feeds of each text ("-" when absent), then the shades and kinds.
@@ -98,7 +102,8 @@ TEST(Sweep, FormsEachRowFromTheQueriedFiguresAndListsItInOrderWithItsShadeAndKin
         {"names unread", Names(false, 4), "UNKNOWN USER/UNKNOWN COMPUTER"}, {"uptime of 60 days", Out(64, FormatUptime, 5184000000),
          "60 Days 0 Hours 0 Minutes"}, {"date, one byte short", Out(21, FormatDateTime, MarchFifth()), "<refused:>"},
         {"CPU name, no NUL", Out(1040, FormatProcessorValue, std::vector<char>(1024, 'x').data(), 1), std::string(1023, 'x') + " [@~1MHz]"},
-        {"1000 MB, 1000 GB, 4 TB", drive(1024000000) + drive(1048576000000) + drive(4000787030016), "1000.00MB 1000.00GB 3.73TB "},
+        {"1000 and 1010 MB, 1000 and 1010 GB, 4 TB", drive(1024000000) + drive(1034240000) + drive(1048576000000) +
+         drive(1059061760000) + drive(4000787030016), "1000.00MB 0.99GB 1000.00GB 0.99TB 3.73TB "},
         {"sound, network; USB bus", Selected(1, "MEDIA") + Selected(2, "Net") + kDeviceQueries[3].enumerator, "yes yes USB"},
         {"any class but USB, no class", Selected(3, "USB") + Selected(3, "usb") + Selected(0, nullptr), "no yes no "},
         {"57.9% kept as 57", memory({1000000000, 421000000, 0, 0}), "976MB 57% [Min 57% Max 57%]"},
@@ -113,8 +118,8 @@ TEST(Sweep, FormsEachRowFromTheQueriedFiguresAndListsItInOrderWithItsShadeAndKin
         {"shades and kinds", Shape(report), "14/10/14/101011010100100/001011101111111"},
         {"label block: twice each line", std::to_string(report.labelText.capacity), "214"},
         {"growth refused", dropped(report.labelText, SIZE_MAX / 2 + 1) + dropped(report.valueText, SIZE_MAX / 2), "yesyes"},
-        {"no processors", Sweep(Figures([](auto& f) { f.processors.clear(); })), "yes 12/8/12/1010101011011/0010101111111"},
-        {"no display adapter", Sweep(Figures([](auto& f) { f.devices[0].clear(); })), "yes 13/9/13/10101101011011/00101110111111"},
+        {"no processors", Sweep(Figures([](auto& f) { f.processors.count = 0; })), "yes 12/8/12/1010101011011/0010101111111"},
+        {"no display adapter", Sweep(Figures([](auto& f) { f.devices[0].count = 0; })), "yes 13/9/13/10101101011011/00101110111111"},
         {"processes not counted", Sweep(Figures([](auto& f) { f.processesCounted = false; })), "no 7/4/7/1010110/0010111"},
     });
     FreeReport(report);
@@ -143,7 +148,12 @@ TEST(Sweep, RefusedAllocationAtAnyPointEndsTheSweepWithoutLeaks)
 
 // --- The snapshot file and the list planned against it ----------------------
 
-std::string Saved(const char* text) { std::string bytes; EncodeSnapshot(text, bytes); return bytes; }
+std::string Saved(const char* text)
+{
+    ItemList<char> bytes{};
+    const std::string saved = EncodeSnapshot(text, bytes) ? std::string(bytes.items, bytes.count) : "<refused>";
+    return FreeItems(bytes), saved;
+}
 std::string Equal(const char* a, const char* b) { return YesNo(SnapshotTextsEqual(a, b)); }
 
 // The text and line count of a file of `bytes`, read 3 bytes at a time so that reads split CR LF pairs.
@@ -191,11 +201,11 @@ std::string Plan(const std::vector<Row>& rows, const std::string& stored, uint32
     for (const Row& row : rows) AppendRow(report, row.label, row.value, row.record, row.alternate, row.record != nullptr ? 1 : 0);
     FinishReport(report);
     std::vector<int32_t> matched(lineCount, 7);
-    RenderPlan plan;
-    PlanReportRows(report, StoredSnapshot{stored.c_str(), lineCount, flags ? matched.data() : nullptr}, compare, plan);
-    std::string text;
-    for (const PlannedRow& row : plan.rows) text += std::to_string(row.icon) + " " + Text(row.label) + "=" + Text(row.value) + " | ";
-    FreeReport(report);
+    RenderPlan plan{};
+    std::string text = PlanReportRows(report, StoredSnapshot{stored.c_str(), lineCount, flags ? matched.data() : nullptr}, compare, plan) ? "" : "<refused>";
+    for (const PlannedRow& row : std::vector<PlannedRow>(plan.rows.items, plan.rows.items + plan.rows.count))
+        text += std::to_string(row.icon) + " " + Text(row.label) + "=" + Text(row.value) + " | ";
+    FreeReport(report), FreeRenderPlan(plan);
     return text + std::to_string(plan.rowCounter) + "/" + std::to_string(plan.missingCount) + " " + Entries(matched.data(), lineCount, "");
 }
 

@@ -1,11 +1,15 @@
-// What only an in-process test can reach: the report's heap refusing each
-// allocation point of a sweep in turn, in each of the sweep's three callers,
-// and a save whose replace is refused. Whatever fails, the snapshot on disk
-// stays as it was, no temporary file is left and no block leaks.
+// What only an in-process test can reach: memory refused at each allocation
+// point of a start, a save and a refresh in turn (the report's heap and every
+// operator new of the program count as one sequence of points), and a save
+// whose replace is refused. Whatever fails, the snapshot on disk stays as it
+// was, no temporary file is left, no block leaks and the user sees at most
+// the one error box.
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
+#include <utility>
 
 #include "app/app_state_win.h"
 #include "app/application_win.h"
@@ -25,8 +29,38 @@ const std::string kSnapshot = kData + "\\" + getenv("COMPUTERNAME") + ".txt";
 // Differs from this machine, so only a failed sweep can end a start-up silently.
 const std::string kOldSnapshot = std::string("OTHER-PC\r\nCPU-B") + '\0';
 
+// The heap whose points the program's operator new counts in, while the
+// program runs; blocks it took then and has not given back.
+static FailingHeap* armed = nullptr;
+static size_t liveNew = 0;
+
+// A refused point throws, as the standard operator new does; the program's
+// nothrow requests see a null pointer, and a plain new it should not make
+// ends the test with an uncaught exception.
+void* operator new(size_t size)
+{
+    const bool counted = armed != nullptr;
+    size_t* block = counted && ++armed->calls == armed->failAt ? nullptr : (size_t*)malloc(size + 16);
+    if (block == nullptr) throw std::bad_alloc();
+    liveNew += block[0] = counted;
+    return block + 2;
+}
+void operator delete(void* p) noexcept { if (p != nullptr) liveNew -= ((size_t*)p)[-2], free((size_t*)p - 2); }
+void operator delete(void* p, size_t) noexcept { operator delete(p); }
+
+// What the test itself allocates meanwhile is not the program's: the test
+// heap's accounts, the boxes it notes.
+struct Unarmed { FailingHeap* program = std::exchange(armed, nullptr); ~Unarmed() { armed = program; } };
+static ReportAllocator accounted;  // the test heap's hooks
+static const ReportAllocator kUnarmedHooks = {
+    [](size_t size, void* heap) { Unarmed test; return accounted.allocate(size, heap); },
+    [](void* block, size_t size, void* heap) { Unarmed test; return accounted.resize(block, size, heap); },
+    [](void* block, void* heap) { Unarmed test; accounted.release(block, heap); }, nullptr};
+
 static std::vector<std::string> boxes;  // text of every box answered
 static int replaces = 0;
+static bool tickBehindBox = false;  // the next box gets a timer tick behind it, failing the same way
+const std::vector<std::string> kNoBox, kErrorBox{"ERROR: FAILED GetInformation(...)"};
 
 // Answers every message box with OK; installed before main, on the thread that
 // runs the tests. A box's text is static 0xFFFF on Windows, 100 under Wine.
@@ -34,7 +68,9 @@ static const HHOOK answerer = SetWindowsHookExA(WH_CBT, [](int code, WPARAM box,
     char text[256] = "";
     if (code == HCBT_ACTIVATE && (GetDlgItemTextA((HWND)box, 0xFFFF, text, sizeof(text)) > 0 ||
                                   GetDlgItemTextA((HWND)box, 100, text, sizeof(text)) > 0)) {
-        boxes.push_back(text);
+        Unarmed{}, boxes.push_back(text);
+        if (armed != nullptr && std::exchange(tickBehindBox, false))
+            armed->calls = 0, appState.lastSweepTime = 0, SendMessageA(appState.mainWindow, WM_TIMER, kRefreshTimerId, 0);
         PostMessageA((HWND)box, WM_COMMAND, IDOK, 0);
     }
     return CallNextHookEx(NULL, code, box, lParam);
@@ -42,7 +78,8 @@ static const HHOOK answerer = SetWindowsHookExA(WH_CBT, [](int code, WPARAM box,
 
 struct InjectedFaults : testing::Test {
     FailingHeap heap = FailingHeap();
-    ReportAllocator allocator = FailingAllocator(heap);
+    ReportAllocator allocator = (accounted = FailingAllocator(heap), ReportAllocator{kUnarmedHooks.allocate, kUnarmedHooks.resize, kUnarmedHooks.release, &heap});
+    size_t decided = 0;  // points of the last start up to its decision
 
     void SetUp() override
     {
@@ -75,7 +112,7 @@ struct InjectedFaults : testing::Test {
     // Saves on the current heap: `asked` replaces asked for, the old snapshot kept and no temporary file left.
     void SaveKeepingOldSnapshot(int asked)
     {
-        SaveSnapshot();
+        Armed([] { SaveSnapshot(); return true; });
         std::ifstream file(kSnapshot, std::ios::binary), left(kSnapshot + ".new");
         EXPECT_EQ(replaces, asked);
         EXPECT_EQ(std::string(std::istreambuf_iterator<char>(file), {}), kOldSnapshot);
@@ -95,45 +132,68 @@ struct InjectedFaults : testing::Test {
         replaces = 0;
     }
 
-    // Ends the program and starts it afresh: the start decision sweeps on a
-    // test heap that refuses point `failAt`; the window, when it is to show.
+    template <typename Step> bool Armed(Step step) { armed = &heap; const bool result = step(); armed = nullptr; return result; }
+
+    // Ends the program and starts it afresh, refusing point `failAt`: the
+    // start decision, then the window when it is to show.
     HWND Restart(size_t failAt)
     {
         EndProgram();
+        EXPECT_EQ(liveNew, 0u) << "a block of the program leaked";
+        MSG quit;
+        while (PeekMessageA(&quit, NULL, WM_QUIT, WM_QUIT, PM_REMOVE)) {}  // posted by a window that failed
         InitializeAppState(GetModuleHandleA(NULL));
         UseTestHeap(failAt);
-        return appState.mainWindow = ConfigurationToShow() ? CreateInformationWindow() : NULL;
+        const bool show = Armed(ConfigurationToShow);
+        decided = heap.calls;
+        Armed([&] { return (appState.mainWindow = show ? CreateInformationWindow() : NULL) != NULL; });
+        return appState.mainWindow;
+    }
+
+    // A refresh after the 10-second rule, counting from point 1 and refusing `failAt`; false when it failed.
+    bool Refresh(HWND window, size_t failAt)
+    {
+        UseTestHeap(failAt);
+        appState.lastSweepTime = 0;
+        tickBehindBox = true;
+        const bool rendered = Armed([&] { return RenderReport(window, false); });
+        return tickBehindBox = false, rendered;
     }
 };
 
-TEST_F(InjectedFaults, SweepFailingAtAnyAllocationPointChangesNothingInAnyCaller)
+TEST_F(InjectedFaults, AllocationRefusedAtAnyPointOfAStartASaveOrARefreshChangesNothing)
 {
-    const size_t points = heap.calls;  // of the start-up's sweep in SetUp
-    ASSERT_GE(points, 20u) << "a sweep has at least five rows of four points";
-    for (size_t n = 1; n <= points && !HasFailure(); ++n) {
-        SCOPED_TRACE("allocation point " + std::to_string(n) + " of " + std::to_string(points));
-        // Start-up: ends without a word and without making the window.
-        HWND window = Restart(n);
-        EXPECT_EQ(window, nullptr);
-        EXPECT_EQ(appState.saveOnExit, 0);
-        EXPECT_EQ(boxes, std::vector<std::string>());
+    // The points of each, with nothing refused; the save's replace is refused.
+    const size_t decision = decided, start = heap.calls;
+    UseTestHeap(0);
+    SaveKeepingOldSnapshot(1);
+    const size_t save = heap.calls;
+    HWND window = appState.mainWindow;
+    ASSERT_TRUE(window != NULL && Refresh(window, 0));
+    const size_t refresh = heap.calls;
+    ASSERT_GE(decision, 20u) << "a sweep has at least five rows of four points";
+    ASSERT_GT(start, decision) << "the first render takes memory too";
+    for (size_t n = 1; n <= std::max({start, save, refresh}) && !HasFailure(); ++n) {
+        SCOPED_TRACE("allocation point " + std::to_string(n) + " of " + std::to_string(start) + ", " +
+                     std::to_string(save) + " and " + std::to_string(refresh));
+        // Start-up: up to the decision it ends without a word; in the first
+        // render the error box; the window never shows.
+        if (n <= start) {
+            window = Restart(n);
+            EXPECT_FALSE(window != NULL && IsWindowVisible(window));
+            EXPECT_EQ(boxes, n <= decision ? kNoBox : kErrorBox);
+            EXPECT_EQ(window != NULL, n > decision);
+        }
         // Save: nothing written, the old snapshot stays.
         UseTestHeap(n);
-        SaveKeepingOldSnapshot(0);
-        // Refresh of a shown window after the 10-second rule: one error box, the list kept.
+        if (n <= save) SaveKeepingOldSnapshot(0);
+        // Refresh of a shown window: one error box, even with a tick behind it; the list kept.
         window = Restart(0);
         KillTimer(window, kRefreshTimerId);
         const int rows = ListView_GetItemCount(GetDlgItem(window, IDC_REPORT_LIST));
         ASSERT_GE(rows, 5) << "the refresh starts from a shown report";
-        UseTestHeap(n);
-        appState.lastSweepTime = 0;
-        EXPECT_FALSE(RenderReport(window, false));
-        EXPECT_EQ(boxes, std::vector<std::string>{"ERROR: FAILED GetInformation(...)"});
+        EXPECT_EQ(Refresh(window, n), n > refresh);
+        EXPECT_EQ(boxes, n <= refresh ? kErrorBox : kNoBox);
         EXPECT_EQ(ListView_GetItemCount(GetDlgItem(window, IDC_REPORT_LIST)), rows);
     }
-}
-
-TEST_F(InjectedFaults, RefusedReplaceKeepsTheOldSnapshotAndRemovesTheTemporaryFile)
-{
-    SaveKeepingOldSnapshot(1);
 }
