@@ -1,7 +1,8 @@
 # Usage: cmake -DOBJDUMP=<objdump> -DWINDRES=<windres> -DPROGRAM=<exe> -P check_program.cmake
 # Fails unless the built program carries its hardening bits, asks for no
 # elevation, keeps the classic common controls, names the Windows versions it
-# supports, declares no DPI awareness and has version 1.4.0.0.
+# supports, takes UTF-8 as its ANSI code page, declares no DPI awareness and
+# has version 1.4.0.0.
 
 execute_process(COMMAND ${OBJDUMP} -p ${PROGRAM} OUTPUT_VARIABLE dump RESULT_VARIABLE result)
 if(NOT result EQUAL 0)
@@ -38,6 +39,9 @@ endif()
 if(manifest MATCHES "<dependency")
     message(FATAL_ERROR "the manifest names a dependency; the classic common controls are wanted")
 endif()
+if(NOT manifest MATCHES "<activeCodePage[^>]*>UTF-8</activeCodePage>")
+    message(FATAL_ERROR "the manifest does not make UTF-8 the ANSI code page:\n${manifest}")
+endif()
 if(manifest MATCHES "dpiAware")
     message(FATAL_ERROR "the manifest declares DPI awareness; the window's arithmetic assumes unscaled pixels")
 endif()
@@ -57,4 +61,4 @@ foreach(line "FILEVERSION 1, 4, 0, 0" "PRODUCTVERSION 1, 4, 0, 0"
     endif()
 endforeach()
 math(EXPR shown "${characteristics}" OUTPUT_FORMAT HEXADECIMAL)
-message(STATUS "DllCharacteristics ${shown}, asInvoker, Windows 7 to 11, version 1.4.0.0")
+message(STATUS "DllCharacteristics ${shown}, asInvoker, Windows 7 to 11, UTF-8, version 1.4.0.0")

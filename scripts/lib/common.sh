@@ -4,6 +4,10 @@
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 
 export WINEDEBUG=-all
+# Wine names Unix files in the locale's charset: UTF-8, so that the tests'
+# folders in other scripts can be made. The prefix's ANSI code page stays
+# 1252 (en-US), so those letters really are outside it.
+export LC_ALL=C.UTF-8
 export WINEDLLOVERRIDES="mscoree,mshtml="
 
 # "check:package" pairs: a command or file whose absence means the Debian

@@ -8,6 +8,7 @@
 
 #include "app/app_state_win.h"
 #include "app/place_window_win.h"
+#include "common/join_path.h"
 #include "links/links_dialog_win.h"
 #include "options/donate_dialog_win.h"
 #include "options/referrer_page.h"
@@ -47,6 +48,20 @@ static void OnOptionsInit(HWND dialog)
     SetDlgItemTextA(dialog, IDC_OPTIONS_COPYRIGHT, kCopyrightLine);
 }
 
+// Starts the Explorer of the Windows folder by its full path: given a bare
+// name the shell would look in the current folder first, which may be a
+// downloads folder holding anything.
+static void StartExplorer(const char* parameters)
+{
+    char folder[MAX_PATH];
+    char explorer[MAX_PATH];
+    UINT length = GetWindowsDirectoryA(folder, sizeof(folder));
+    if (length == 0 || length >= sizeof(folder) ||
+        !JoinPath(folder, length, "explorer.exe", explorer, sizeof(explorer)))
+        return;
+    ShellExecuteA(NULL, NULL, explorer, parameters, NULL, SW_SHOWNORMAL);
+}
+
 // Opens Explorer on the data folder without creating it; says nothing when
 // there is no data folder.
 static void ExploreDataFolder()
@@ -62,7 +77,7 @@ static void ExploreDataFolder()
                               sizeof(folderPath)) ||
         strlen(folderPath) >= MAX_PATH)
         return;
-    ShellExecuteA(NULL, NULL, "Explorer", folderPath, NULL, SW_SHOWNORMAL);
+    StartExplorer(folderPath);
 }
 
 // Opens Explorer on the program's folder with the program file selected.
@@ -75,7 +90,7 @@ static void ExploreContainingFolder()
         return;
     char parameters[MAX_PATH + 16];
     snprintf(parameters, sizeof(parameters), "/select,\"%s\"", programPath);
-    ShellExecuteA(NULL, NULL, "Explorer", parameters, NULL, SW_SHOWNORMAL);
+    StartExplorer(parameters);
 }
 
 static void OpenLinksDialog(HWND dialog)

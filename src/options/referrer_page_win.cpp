@@ -9,24 +9,28 @@
 #include "common/item_list.h"
 #include "options/referrer_page.h"
 
-// The whole value, however long, so that the length rule sees its real
-// length; an unset variable reads as empty. Read from the process
-// environment rather than the C library's copy taken at start. False when
-// there was no memory for it.
-static bool ReadEnvironmentValue(const char* name, ItemList<char>& value)
+// The whole value as ANSI text, however long, so that the length rule sees
+// its real length in bytes; an unset variable reads as empty. Read from the
+// process environment rather than the C library's copy taken at start, and
+// through the wide call: some systems' ANSI call counts a UTF-8 value in
+// characters and cuts it. False when there was no memory for it.
+static bool ReadEnvironmentValue(const WCHAR* name, ItemList<char>& value)
 {
-    if (!ReserveItems(value, 1))
-        return false;
-    value.items[0] = '\0';
-    DWORD needed = GetEnvironmentVariableA(name, NULL, 0);
-    if (needed == 0)
-        return true;
-    if (!ReserveItems(value, needed))
-        return false;
-    DWORD length = GetEnvironmentVariableA(name, value.items, needed);
-    if (length == 0 || length >= needed)
-        value.items[0] = '\0';
-    return true;
+    ItemList<WCHAR> wide = ItemList<WCHAR>();
+    DWORD needed = GetEnvironmentVariableW(name, NULL, 0);
+    bool read = ReserveItems(wide, needed + 1);
+    DWORD length = read ? GetEnvironmentVariableW(name, wide.items, needed + 1) : 0;
+    if (length > needed)
+        length = 0;
+    int bytes = read ? WideCharToMultiByte(CP_ACP, 0, wide.items, (int)length, NULL, 0, NULL, NULL)
+                     : 0;
+    read = read && ReserveItems(value, (size_t)bytes + 1);
+    if (read) {
+        WideCharToMultiByte(CP_ACP, 0, wide.items, (int)length, value.items, bytes, NULL, NULL);
+        value.items[bytes] = '\0';
+    }
+    FreeItems(wide);
+    return read;
 }
 
 // Text mode: each line feed goes to the file as CR LF. A page that could not
@@ -51,7 +55,7 @@ void OpenReferrerPage(const char* address)
     ItemList<char> temp = ItemList<char>();
     ItemList<char> tmp = ItemList<char>();
     char pagePath[kReferrerPathSize];
-    bool written = ReadEnvironmentValue("TEMP", temp) && ReadEnvironmentValue("TMP", tmp) &&
+    bool written = ReadEnvironmentValue(L"TEMP", temp) && ReadEnvironmentValue(L"TMP", tmp) &&
                    ComposeReferrerPagePath(temp.items, tmp.items, pageName, pagePath,
                                            sizeof(pagePath)) &&
                    ComposeReferrerPageText(pageName, address, appState.referrerPageText,

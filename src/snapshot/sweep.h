@@ -18,7 +18,7 @@ struct ProcessorFigures {
 struct SweepFigures {
     bool userNameRead;
     char userName[1024];
-    uint32_t userNameSize;        // characters with the NUL, as reported
+    uint32_t userNameSize;        // bytes of the ANSI text with the NUL
     struct tm localTime;
     bool computerNameRead;
     char computerName[1024];

@@ -17,9 +17,17 @@ static const char kProcessorKeyPath[] = "HARDWARE\\DESCRIPTION\\System\\CentralP
 
 static void GatherIdentity(SweepFigures& figures)
 {
+    // Through the wide call: some systems' ANSI call counts a UTF-8 name in
+    // characters and cuts it. The size is then that of the ANSI text.
+    WCHAR userName[1024];
     DWORD size = 1024;
-    figures.userNameRead = GetUserNameA(figures.userName, &size) != FALSE;
-    figures.userNameSize = size;
+    figures.userNameRead = GetUserNameW(userName, &size) != FALSE;
+    int bytes = figures.userNameRead ? WideCharToMultiByte(CP_ACP, 0, userName, -1,
+                                                           figures.userName,
+                                                           sizeof(figures.userName), NULL, NULL)
+                                     : 0;
+    figures.userNameRead = bytes > 0;
+    figures.userNameSize = (uint32_t)bytes;
 
     size = 1024;
     figures.computerNameRead = GetComputerNameA(figures.computerName, &size) != FALSE;

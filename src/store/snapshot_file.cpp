@@ -93,6 +93,19 @@ bool SnapshotTextsEqual(const char* recordText, const char* storedText)
                   storedText != nullptr ? storedText : "") == 0;
 }
 
+bool ComposeTemporaryPath(const char* filePath, char* out, size_t outSize)
+{
+    if (outSize == 0)
+        return false;
+    out[0] = '\0';
+    size_t length = strlen(filePath);
+    if (length < 4 || length >= outSize || strcmp(filePath + length - 4, ".txt") != 0)
+        return false;
+    memcpy(out, filePath, length - 3);
+    memcpy(out + length - 3, "new", 4);
+    return true;
+}
+
 bool ComposeSnapshotPaths(const char* appDataPath, const char* computerName, char* folderPath,
                           char* filePath, size_t pathSize)
 {

@@ -43,6 +43,13 @@ void EndSnapshotLoad(SnapshotLoad& load);
 // same bytes (an absent text counts as empty). No trimming, no reordering.
 bool SnapshotTextsEqual(const char* recordText, const char* storedText);
 
+// The temporary file a save writes before it replaces the snapshot: the
+// snapshot's path with ".new" in place of ".txt", so that it is no longer
+// than the snapshot's own and every snapshot that can be loaded can also be
+// saved. False, with an empty `out`, for a path that does not end in ".txt"
+// or does not fit.
+bool ComposeTemporaryPath(const char* filePath, char* out, size_t outSize);
+
 // Path of the data folder and of the snapshot file from the application-data
 // folder and the computer name, each with a backslash added only where one
 // is missing. False when either path would not fit in `pathSize` bytes.

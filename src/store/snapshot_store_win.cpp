@@ -175,9 +175,8 @@ void SaveSnapshot()
     if (!GetInformation())
         return;
 
-    char newPath[MAX_PATH + 8];
-    snprintf(newPath, sizeof(newPath), "%s.new", filePath);
-    if (strlen(newPath) >= MAX_PATH)
+    char newPath[MAX_PATH];
+    if (!ComposeTemporaryPath(filePath, newPath, sizeof(newPath)))
         return;
     ItemList<char> bytes = ItemList<char>();
     if (EncodeSnapshot(appState.report.recordText.text, bytes) &&

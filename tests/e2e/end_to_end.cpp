@@ -74,13 +74,16 @@ static void DeleteTree(const std::string& folder)
 }
 
 // Asked of the window itself: another process's controls keep their text
-// where GetWindowText does not look.
+// where GetWindowText does not look. Wide, as a window of a process with
+// another code page would give ANSI text in its own.
 static std::string Text(HWND window)
 {
-    char text[4096] = "";
+    WCHAR text[4096] = L"";
+    char bytes[3 * 4096] = "";
     DWORD_PTR length = 0;
-    SendMessageTimeoutA(window, WM_GETTEXT, sizeof(text), (LPARAM)text, SMTO_ABORTIFHUNG, 5000, &length);
-    return std::string(text, length < sizeof(text) ? length : 0);
+    SendMessageTimeoutW(window, WM_GETTEXT, 4096, (LPARAM)text, SMTO_ABORTIFHUNG, 5000, &length);
+    WideCharToMultiByte(CP_UTF8, 0, text, -1, bytes, sizeof(bytes), NULL, NULL);
+    return bytes;
 }
 
 // ---------------------------------------------------------------------------
@@ -132,14 +135,14 @@ static HWND BoxText(HWND box)
     return NULL;
 }
 
-// The visible top-level windows of the process with exactly this caption,
-// topmost first: message boxes when `box`, any other windows otherwise.
+// The visible top-level windows of the process (0: of any) with exactly this
+// caption, topmost first: message boxes when `box`, any other windows otherwise.
 static std::vector<HWND> ProcessWindows(DWORD processId, const std::string& caption, bool box)
 {
     std::vector<HWND> found;
     for (HWND window = GetTopWindow(NULL); window != NULL; window = GetWindow(window, GW_HWNDNEXT)) {
-        DWORD owner = 0;
-        GetWindowThreadProcessId(window, &owner);
+        DWORD owner = processId;
+        GetWindowThreadProcessId(window, processId ? &owner : NULL);
         if (owner == processId && IsWindowVisible(window) && Text(window) == caption &&
             (BoxText(window) != NULL) == box)
             found.push_back(window);
@@ -294,6 +297,7 @@ static const int kLinkBoxes[15] = {1202, 1203, 1205, 1204, 1218, 1207, 1208, 121
 static const char* const kLinkValues[15] = {"Desktop", "Start Menu", "Programs", "Startup", "AppData", "Desktop", "Start Menu",
     "Programs", "Startup", "AppData", "Common Desktop", "Common Start Menu", "Common Programs", "Common Startup", "Common AppData"};
 static const HKEY kUser = HKEY_CURRENT_USER;
+static const std::string kUserName = "Łukasz.Żółć";  // the user, as the test entry names it
 
 // Set-up:
 //   Saved        a snapshot of this machine, edited: "" as saved, "cpu", "order", "devices"
@@ -301,6 +305,7 @@ static const HKEY kUser = HKEY_CURRENT_USER;
 //   ReadOnly     the snapshot (1) or the marker (0) made read-only
 //   Locked       the snapshot held open without sharing
 //   AppData      the "AppData" value `text` of type `number` (0: no value)
+//   LongAppData  an "AppData" folder whose snapshot's path is 259 bytes long
 //   Temp         TEMP `text` and TMP `more`
 //   Marker       the disclaimer marker's bytes; `number` 1: a folder instead, 2: none
 //   LinkFolders  one folder per location; what each holds (see LinkFiles)
@@ -308,7 +313,7 @@ static const HKEY kUser = HKEY_CURRENT_USER;
 //   Remove       a folder, with everything in it
 // Actions, then expectations: see Walk.
 enum Op {
-    Saved, Damaged, ReadOnly, Locked, AppData, Temp, Marker, LinkFolders, Tamper, Remove,
+    Saved, Damaged, ReadOnly, Locked, AppData, LongAppData, Temp, Marker, LinkFolders, Tamper, Remove,
     Start, SecondCopy, Click, Command, Close, Tick, EndSession,
     Shows, Silent, Platform, Box, Opens, Control, Gone, Exits, File, Snapshot, Boxes,
     Links, DataFolder, Explored, Pictures
@@ -332,7 +337,7 @@ struct World {
     std::vector<std::string> changed, missing;  // labels of changed rows, values of MISSING rows
     HANDLE lock = INVALID_HANDLE_VALUE;
     std::string DataFolder() const { return appData + "\\" + kDataFolder; }
-    std::string Snapshot() const { return DataFolder() + "\\" + computer + ".txt"; }
+    std::string Snapshot(const char* type = ".txt") const { return DataFolder() + "\\" + computer + type; }
     std::string Folder(int i) const
     {
         std::string folder = i == 4 ? appData : root + "\\links\\" + std::to_string(i);
@@ -346,7 +351,8 @@ static std::vector<Row> baseRows;
 static std::string Expand(const World& w, std::string text)
 {
     for (const auto& [name, value] : {std::pair<std::string, std::string>{"{links}", w.root + "\\links\\"},
-                                      {"{temp}", w.temp}, {"{appdata}", w.appData}, {"{program}", w.program}})
+                                      {"{temp}", w.temp}, {"{appdata}", w.appData}, {"{program}", w.program},
+                                      {"{root}", w.root.substr(w.root.rfind('\\') + 1)}})
         for (size_t at; (at = text.find(name)) != std::string::npos;) text.replace(at, name.size(), value);
     return text;
 }
@@ -539,10 +545,8 @@ static void ExpectWindow(World& w, bool firstRender)
 // The sweep's rows against the platform's own answers.
 static void ExpectPlatformFigures(World& w)
 {
-    char user[257] = "";
-    DWORD size = sizeof(user), keys = 0, ids[4096], bytes = 0;
-    GetUserNameA(user, &size);
-    EXPECT_EQ(ValuesOf(w.rows, "USERNAME")[0] + "|" + ValuesOf(w.rows, "COMPUTERNAME")[0], user + ("|" + w.computer));
+    DWORD keys = 0, ids[4096], bytes = 0;
+    EXPECT_EQ(ValuesOf(w.rows, "USERNAME")[0] + "|" + ValuesOf(w.rows, "COMPUTERNAME")[0], kUserName + "|" + w.computer);
     // One row per processor key, each with its name and clock.
     HKEY processors;
     RegOpenKeyExA(HKEY_LOCAL_MACHINE, "HARDWARE\\DESCRIPTION\\System\\CentralProcessor", 0, KEY_READ, &processors);
@@ -633,7 +637,7 @@ static void Walk(World& w, const Step& s)
         if (text == "folder")
             ASSERT_TRUE(CreateDirectoryA(w.DataFolder().c_str(), NULL) && CreateDirectoryA(w.Snapshot().c_str(), NULL));
         else if (text == "stale")  // left by a save that was cut short
-            ASSERT_TRUE(WriteBytes(w.Snapshot() + ".new", DamagedBytes(w, "garbage")));
+            ASSERT_TRUE(WriteBytes(w.Snapshot(".new"), DamagedBytes(w, "garbage")));
         else
             WriteSnapshot(w, DamagedBytes(w, text));
         return;
@@ -647,6 +651,10 @@ static void Walk(World& w, const Step& s)
         w.lock = CreateFileA(w.Snapshot().c_str(), GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL);
         w.marks = w.Fresh;
         ASSERT_NE(w.lock, INVALID_HANDLE_VALUE);
+        return;
+    case LongAppData:
+        w.appData = w.temp + "\\" + std::string(259 - w.Snapshot().size() + w.appData.size() - w.temp.size() - 1, 'l');
+        ASSERT_TRUE(CreateDirectoryA(w.appData.c_str(), NULL) && SetRegistryValue(kUser, kShellFolders, "AppData", REG_SZ, w.appData));
         return;
     case AppData: ASSERT_TRUE(SetRegistryValue(kUser, kShellFolders, "AppData", s.number, text, !s.number)); return;
     case Temp: w.environment[0] = "TEMP=" + text, w.environment[1] = "TMP=" + more; return;
@@ -757,7 +765,7 @@ static void Walk(World& w, const Step& s)
         EXPECT_EQ(exists && (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY), text == "folder");
         EXPECT_TRUE(text != "rows" || bytes == SnapshotOf(w.rows)) << bytes.c_str() << "\n" << Describe(w.rows);
         EXPECT_TRUE(text != "kept" || (bytes == w.written && data.ftLastWriteTime.dwHighDateTime == 0x01C07385u));
-        EXPECT_FALSE(Exists(w.Snapshot() + ".new")) << "temporary file left";
+        EXPECT_FALSE(Exists(w.Snapshot(".new"))) << "temporary file left";
         return;
     }
     case Boxes:
@@ -797,12 +805,11 @@ static void Walk(World& w, const Step& s)
         return;
     }
     case Explored:
-        // What the program gave "Explorer": this driver's copy in the
-        // program's current folder notes its command line.
-        for (ULONGLONG end = GetTickCount64() + kWaitMs; !ReadBytes(w.temp + "\\explored", bytes);)
-            ASSERT_LT(GetTickCount64(), end) << "Explorer was not started";
-        EXPECT_NE(bytes.find(text), std::string::npos) << bytes;
-        DeleteFileA((w.temp + "\\explored").c_str());
+        // The system's Explorer shows the folder named `text`; the copies of
+        // this driver planted as Explorer in the current folder never ran.
+        for (ULONGLONG end = GetTickCount64() + kWaitMs; !(window = FindProcessWindow(0, text, false)) && GetTickCount64() < end;) Sleep(20);
+        EXPECT_TRUE(window && PostMessageA(window, WM_CLOSE, 0, 0)) << "Explorer did not show " << text;
+        EXPECT_FALSE(Exists(w.temp + "\\explored")) << "a planted Explorer ran";
         return;
     }
 }
@@ -841,6 +848,7 @@ static const Scenario kScenarios[] = {
     {"AppDataEmpty", {{AppData, "", REG_SZ}, {Start}, {Shows}, {Close}, {Exits}, {DataFolder}}},
     {"AppDataExpandable", {{AppData, "{appdata}", REG_EXPAND_SZ}, {Start}, {Shows}, {Close}, {Exits}, {DataFolder}}},
     {"AppDataTooLong", {{AppData, "{temp}\\" + std::string(300, 'a'), REG_SZ}, {Start}, {Shows}, {Close}, {Exits}, {DataFolder}}},
+    {"SnapshotPathOf259BytesIsSaved", {{LongAppData}, {Start}, {Shows}, {Close}, {Exits}, {Snapshot, "rows"}}},
     {"AppDataParentMissing", {{AppData, "{temp}\\nowhere\\x", REG_SZ}, {Start}, {Shows}, {Close}, {Exits}, {DataFolder}}},
     // The first-run disclaimer and its marker.
     {"DisclaimerRefused", {{Marker, "", 2}, {Start}, {Box, kDisclaimer, IDNO}, {Exits}, {File, kMarker}, {DataFolder}}},
@@ -866,8 +874,8 @@ static const Scenario kScenarios[] = {
       {Command, kOptions, 40006}, {Box, kVisit, IDYES, kOptions}, {File, kPage, 0, Page(kProduct)},
       {Click, kOptions, 1017}, {Box, kUpdate, IDNO}, {Command, kOptions, 40009}, {Box, kUpdate, IDYES},
       {File, kPage, 0, Page(kProduct + "\\version_checker.pl?version=Tallyview v1.4.0.0")},
-      {Command, kOptions, 40002}, {Explored, "{appdata}\\" + kDataFolder}, {Command, kOptions, 40003},
-      {Explored, "/select,\"{program}\""}, {Close, kOptions}, {Click, kCaption, 1020},
+      {Command, kOptions, 40002}, {Explored, kDataFolder}, {Command, kOptions, 40003},
+      {Explored, "{root}"}, {Close, kOptions}, {Click, kCaption, 1020},
       {Command, kOptions, 40001}, {Exits}, {Snapshot, "rows"}}},
     {"DonateDialog",
      {{Temp, "{temp}", 0, "{temp}\\elsewhere"}, {Start}, {Shows}, {Click, kCaption, 1020}, {Command, kOptions, 40007}, {Opens, kDonate, 0, kOptions},
@@ -915,7 +923,9 @@ TEST_P(EndToEnd, Runs)
     for (const std::string& folder : {w.root, w.work, w.appData, w.temp})
         ASSERT_TRUE(CreateDirectoryA(folder.c_str(), NULL)) << folder;
     w.environment = {"TEMP={temp}", "TMP={temp}", "TALLYVIEW_E2E_RECORD={temp}\\explored"};
-    CopyFileA(driverPath, (w.work + "\\Explorer.exe").c_str(), FALSE);
+    for (const char* planted : {"\\Explorer.exe", "\\Explorer.com"}) CopyFileA(driverPath, (w.work + planted).c_str(), FALSE);
+    // The program runs from the scenario's folder too.
+    ASSERT_TRUE(CopyFileA(programPath.c_str(), (w.program = w.root + "\\tallyview.exe").c_str(), FALSE));
     ASSERT_TRUE(SetRegistryValue(kUser, kShellFolders, "AppData", REG_SZ, w.appData) &&
                 SetRegistryValue(kUser, kUserShellFolders, "AppData", REG_SZ, w.appData));
     // Wine starts no browser and no desktop-entry writer for the program.
@@ -940,7 +950,11 @@ int main(int argc, char** argv)
     testing::InitGoogleTest(&argc, argv);
     CoInitialize(NULL);
     GetModuleFileNameA(NULL, driverPath, sizeof(driverPath));
-    tempRoot = getenv("TEMP") + std::string("\\tallyview-e2e-");  // before any scenario changes TEMP
+    WCHAR desktop[MAX_PATH] = L"";  // which Wine's Explorer needs, and a new user's profile lacks
+    CreateDirectoryW(wcscat((GetEnvironmentVariableW(L"USERPROFILE", desktop, 200), desktop), L"\\Desktop"), NULL);
+    // Before any scenario changes TEMP; letters from four scripts, none of
+    // them in the system's code page.
+    tempRoot = getenv("TEMP") + std::string("\\tallyview-e2e Дмитрий Łukasz 张伟 Ελένη ");
     for (int i = 1; i < argc; ++i)
         if (strncmp(argv[i], "--program=", 10) == 0) programPath = Replace(argv[i] + 10, "/", "\\");
     // ctest passes a Unix path; Wine sees the Unix root as drive Z:.

@@ -25,7 +25,7 @@ const char kTestUser[] = "Software\\TallyviewFaultTests";
 const char kShellKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 // The program's data folder and snapshot, with TEMP as its "AppData" folder.
 const std::string kTemp = getenv("TEMP"), kData = kTemp + "\\[hollowpinestudio]TallyviewData";
-const std::string kSnapshot = kData + "\\" + getenv("COMPUTERNAME") + ".txt";
+const std::string kSnapshot = kData + "\\" + getenv("COMPUTERNAME") + ".txt", kNew = kData + "\\" + getenv("COMPUTERNAME") + ".new";
 // Differs from this machine, so only a failed sweep can end a start-up silently.
 const std::string kOldSnapshot = std::string("OTHER-PC\r\nCPU-B") + '\0';
 
@@ -84,7 +84,7 @@ struct InjectedFaults : testing::Test {
     void SetUp() override
     {
         CreateDirectoryA(kData.c_str(), NULL);
-        DeleteFileA((kSnapshot + ".new").c_str());  // left by a failed run
+        DeleteFileA(kNew.c_str());  // left by a failed run
         std::ofstream(kSnapshot, std::ios::binary) << kOldSnapshot;
         HKEY key;
         ASSERT_EQ(RegCreateKeyA(HKEY_CURRENT_USER, kTestUser, &key), 0);
@@ -113,7 +113,7 @@ struct InjectedFaults : testing::Test {
     void SaveKeepingOldSnapshot(int asked)
     {
         Armed([] { SaveSnapshot(); return true; });
-        std::ifstream file(kSnapshot, std::ios::binary), left(kSnapshot + ".new");
+        std::ifstream file(kSnapshot, std::ios::binary), left(kNew);
         EXPECT_EQ(replaces, asked);
         EXPECT_EQ(std::string(std::istreambuf_iterator<char>(file), {}), kOldSnapshot);
         EXPECT_FALSE(left.is_open()) << "a temporary file was left";
