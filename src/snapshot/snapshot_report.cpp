@@ -1,23 +1,17 @@
 #include "snapshot/snapshot_report.h"
 
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
+#include <new>
 
+// Without hooks the blocks come from the same nothrow heap as every other
+// buffer of the program.
 static void* Allocate(const SnapshotReport& report, size_t size)
 {
     if (report.allocator == nullptr) {
-        return std::malloc(size);
+        return ::operator new(size, std::nothrow);
     }
     return report.allocator->allocate(size, report.allocator->context);
-}
-
-static void* Resize(const SnapshotReport& report, void* block, size_t size)
-{
-    if (report.allocator == nullptr) {
-        return std::realloc(block, size);
-    }
-    return report.allocator->resize(block, size, report.allocator->context);
 }
 
 static void Release(const SnapshotReport& report, void* block)
@@ -26,10 +20,24 @@ static void Release(const SnapshotReport& report, void* block)
         return;
     }
     if (report.allocator == nullptr) {
-        std::free(block);
+        ::operator delete(block);
         return;
     }
     report.allocator->release(block, report.allocator->context);
+}
+
+// As realloc: a refused resize leaves the block of `oldSize` bytes as it was.
+static void* Resize(const SnapshotReport& report, void* block, size_t oldSize, size_t size)
+{
+    if (report.allocator != nullptr) {
+        return report.allocator->resize(block, size, report.allocator->context);
+    }
+    void* moved = Allocate(report, size);
+    if (moved != nullptr) {
+        std::memcpy(moved, block, oldSize < size ? oldSize : size);
+        Release(report, block);
+    }
+    return moved;
 }
 
 static void ReleaseText(const SnapshotReport& report, ReportText& text)
@@ -70,7 +78,7 @@ bool GrowText(SnapshotReport& report, ReportText& text, size_t count)
         ReleaseText(report, text);
         return false;
     }
-    void* block = Resize(report, text.text, text.capacity + growth);
+    void* block = Resize(report, text.text, text.capacity, text.capacity + growth);
     if (block == nullptr) {
         // The old block is still ours after a refused resize; drop it rather
         // than leak it.
@@ -94,7 +102,8 @@ static bool AppendEntry(SnapshotReport& report, int32_t*& entries, int32_t& coun
     if (entries == nullptr) {
         block = Allocate(report, sizeof(int32_t));
     } else {
-        block = Resize(report, entries, (static_cast<size_t>(count) + 1) * sizeof(int32_t));
+        block = Resize(report, entries, static_cast<size_t>(count) * sizeof(int32_t),
+                       (static_cast<size_t>(count) + 1) * sizeof(int32_t));
     }
     if (block == nullptr) {
         // The old block and its entries stay.

@@ -3,8 +3,9 @@
 #include <cstddef>
 #include <cstdint>
 
-// Heap hooks used for every block of the report. The program uses the C
-// library's heap; tests pass hooks that fail chosen allocations.
+// Heap hooks used for every block of the report. The program passes none and
+// uses the nothrow operator new; tests pass hooks that fail chosen
+// allocations.
 struct ReportAllocator {
     void* (*allocate)(size_t size, void* context);
     void* (*resize)(void* block, size_t size, void* context);
@@ -30,7 +31,7 @@ struct SnapshotReport {
     int32_t* rowKinds;      // 0 (shown only) or 1 (configuration) per row, or null
     int32_t rowKindCount;
     uint8_t currentIcon;    // shade the next appended row receives
-    const ReportAllocator* allocator;  // null: the C library's heap
+    const ReportAllocator* allocator;  // null: the nothrow operator new
 };
 
 enum RowKind : int32_t { RowKindInformation = 0, RowKindConfiguration = 1 };

@@ -89,13 +89,7 @@ static std::string Text(HWND window)
 // ---------------------------------------------------------------------------
 // Registry values put back by RestoreRegistry, newest first.
 
-struct SavedValue {
-    HKEY hive;
-    std::string key, name;
-    bool existed;
-    DWORD type;
-    std::string bytes;
-};
+struct SavedValue { HKEY hive; std::string key, name; bool existed; DWORD type; std::string bytes; };
 static std::vector<SavedValue> savedValues;
 
 static bool SetRegistryValue(HKEY hive, const char* key, const char* name, DWORD type, const std::string& value, bool remove = false)
@@ -114,10 +108,8 @@ static void RestoreRegistry()
 {
     for (; !savedValues.empty(); savedValues.pop_back()) {
         const SavedValue& v = savedValues.back();
-        if (v.existed)
-            RegSetKeyValueA(v.hive, v.key.c_str(), v.name.c_str(), v.type, v.bytes.data(), (DWORD)v.bytes.size());
-        else
-            RegDeleteKeyValueA(v.hive, v.key.c_str(), v.name.c_str());
+        v.existed ? RegSetKeyValueA(v.hive, v.key.c_str(), v.name.c_str(), v.type, v.bytes.data(), (DWORD)v.bytes.size())
+                  : RegDeleteKeyValueA(v.hive, v.key.c_str(), v.name.c_str());
     }
 }
 
@@ -156,7 +148,6 @@ static HWND FindProcessWindow(DWORD processId, const std::string& caption, bool 
     return found.empty() ? NULL : found[0];
 }
 
-
 // True once the window's thread has handled everything sent before.
 static bool Responds(HWND window)
 {
@@ -164,7 +155,8 @@ static bool Responds(HWND window)
     return SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, kWaitMs, &ignored) != 0;
 }
 
-// The pixels of the middle of a control as the screen shows it, painted afresh.
+// A row of pixels through the middle of a control as the screen shows it,
+// its window raised and painted afresh.
 static std::vector<COLORREF> Pixels(HWND control)
 {
     RECT rect;
@@ -173,11 +165,8 @@ static std::vector<COLORREF> Pixels(HWND control)
     Responds(control), Sleep(300), GetWindowRect(control, &rect);
     std::vector<COLORREF> pixels;
     HDC screen = GetDC(NULL);
-    const int x0 = (rect.left + rect.right) / 2, y0 = (rect.top + rect.bottom) / 2;  // inside the focus frame
-    for (int y = y0 - 10; y < y0 + 10; ++y)
-        for (int x = x0 - 25; x < x0 + 25; ++x) pixels.push_back(GetPixel(screen, x, y));
-    ReleaseDC(NULL, screen);
-    return pixels;
+    for (int x = rect.left + 8; x < rect.right - 8; ++x) pixels.push_back(GetPixel(screen, x, (rect.top + rect.bottom) / 2));
+    return ReleaseDC(NULL, screen), pixels;
 }
 
 // Another process's list view: the item record and its text buffer live in
@@ -195,12 +184,7 @@ static bool ReadListView(HWND list, std::vector<Row>& rows, std::string& failure
     std::string text(kCapacity, '\0');
     for (int index = 0; ok && index < (int)count * 2; ++index) {
         // Column 0 with its image, then column 1 of each row.
-        LVITEMA item = {};
-        item.mask = LVIF_TEXT | LVIF_IMAGE;
-        item.iItem = index / 2;
-        item.iSubItem = index % 2;
-        item.pszText = remote + sizeof(LVITEMA);
-        item.cchTextMax = kCapacity;
+        LVITEMA item = {LVIF_TEXT | LVIF_IMAGE, index / 2, index % 2, 0, 0, remote + sizeof(LVITEMA), kCapacity};
         DWORD_PTR result = 0;
         SIZE_T read = 0;
         ok = WriteProcessMemory(process, remote, &item, sizeof(item), NULL) &&
@@ -796,7 +780,7 @@ static void Walk(World& w, const Step& s)
         for (ULONGLONG end = GetTickCount64() + kWaitMs; open.size() < 2 && GetTickCount64() < end; Sleep(20))
             open = ProcessWindows(w.process.dwProcessId, kDonate, false);
         ASSERT_EQ(open.size(), 2u);
-        HWND closing = open[s.number ? 0 : 1], staying = open[s.number ? 1 : 0];
+        HWND closing = open[!s.number], staying = open[s.number];
         std::vector<COLORREF> before = Pixels(GetDlgItem(open[0], 1008));
         EXPECT_GT(std::set<COLORREF>(before.begin(), before.end()).size(), 3u) << "no picture to begin with";
         PostMessageA(closing, WM_CLOSE, 0, 0);

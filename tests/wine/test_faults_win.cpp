@@ -13,7 +13,6 @@
 
 #include "app/app_state_win.h"
 #include "app/application_win.h"
-#include "failing_allocator.h"
 #include "resource.h"
 #include "store/snapshot_store_win.h"
 #include "window/information_window_win.h"
@@ -29,33 +28,23 @@ const std::string kSnapshot = kData + "\\" + getenv("COMPUTERNAME") + ".txt", kN
 // Differs from this machine, so only a failed sweep can end a start-up silently.
 const std::string kOldSnapshot = std::string("OTHER-PC\r\nCPU-B") + '\0';
 
-// The heap whose points the program's operator new counts in, while the
-// program runs; blocks it took then and has not given back.
-static FailingHeap* armed = nullptr;
-static size_t liveNew = 0;
+// Allocation points of the program, counted from 1 while it runs (armed);
+// point failAt is refused. The blocks it took then and has not given back.
+static struct { bool armed; size_t calls, failAt, live; } heap;
 
-// A refused point throws, as the standard operator new does; the program's
+// A refused point throws, as the standard operator new does: the program's
 // nothrow requests see a null pointer, and a plain new it should not make
 // ends the test with an uncaught exception.
 void* operator new(size_t size)
 {
-    const bool counted = armed != nullptr;
-    size_t* block = counted && ++armed->calls == armed->failAt ? nullptr : (size_t*)malloc(size + 16);
+    const bool counted = heap.armed;
+    size_t* block = counted && ++heap.calls == heap.failAt ? nullptr : (size_t*)malloc(size + 16);
     if (block == nullptr) throw std::bad_alloc();
-    liveNew += block[0] = counted;
+    heap.live += block[0] = counted;
     return block + 2;
 }
-void operator delete(void* p) noexcept { if (p != nullptr) liveNew -= ((size_t*)p)[-2], free((size_t*)p - 2); }
+void operator delete(void* p) noexcept { if (p != nullptr) heap.live -= ((size_t*)p)[-2], free((size_t*)p - 2); }
 void operator delete(void* p, size_t) noexcept { operator delete(p); }
-
-// What the test itself allocates meanwhile is not the program's: the test
-// heap's accounts, the boxes it notes.
-struct Unarmed { FailingHeap* program = std::exchange(armed, nullptr); ~Unarmed() { armed = program; } };
-static ReportAllocator accounted;  // the test heap's hooks
-static const ReportAllocator kUnarmedHooks = {
-    [](size_t size, void* heap) { Unarmed test; return accounted.allocate(size, heap); },
-    [](void* block, size_t size, void* heap) { Unarmed test; return accounted.resize(block, size, heap); },
-    [](void* block, void* heap) { Unarmed test; accounted.release(block, heap); }, nullptr};
 
 static std::vector<std::string> boxes;  // text of every box answered
 static int replaces = 0;
@@ -68,17 +57,16 @@ static const HHOOK answerer = SetWindowsHookExA(WH_CBT, [](int code, WPARAM box,
     char text[256] = "";
     if (code == HCBT_ACTIVATE && (GetDlgItemTextA((HWND)box, 0xFFFF, text, sizeof(text)) > 0 ||
                                   GetDlgItemTextA((HWND)box, 100, text, sizeof(text)) > 0)) {
-        Unarmed{}, boxes.push_back(text);
-        if (armed != nullptr && std::exchange(tickBehindBox, false))
-            armed->calls = 0, appState.lastSweepTime = 0, SendMessageA(appState.mainWindow, WM_TIMER, kRefreshTimerId, 0);
+        const bool program = std::exchange(heap.armed, false);  // the test's own allocations
+        boxes.push_back(text);
+        if ((heap.armed = program) && std::exchange(tickBehindBox, false))
+            heap.calls = 0, appState.lastSweepTime = 0, SendMessageA(appState.mainWindow, WM_TIMER, kRefreshTimerId, 0);
         PostMessageA((HWND)box, WM_COMMAND, IDOK, 0);
     }
     return CallNextHookEx(NULL, code, box, lParam);
 }, NULL, GetCurrentThreadId());
 
 struct InjectedFaults : testing::Test {
-    FailingHeap heap = FailingHeap();
-    ReportAllocator allocator = (accounted = FailingAllocator(heap), ReportAllocator{kUnarmedHooks.allocate, kUnarmedHooks.resize, kUnarmedHooks.release, &heap});
     size_t decided = 0;  // points of the last start up to its decision
 
     void SetUp() override
@@ -100,7 +88,7 @@ struct InjectedFaults : testing::Test {
     void TearDown() override
     {
         EndProgram();
-        EXPECT_EQ(heap.liveBlocks + heap.badReleases, 0u) << "a block of the last sweep leaked";
+        EXPECT_EQ(heap.live, 0u) << "a block of the program leaked";
         RegOverridePredefKey(HKEY_CURRENT_USER, NULL);
         RegDeleteTreeA(HKEY_CURRENT_USER, kTestUser);
         DeleteFileA(kSnapshot.c_str());
@@ -119,27 +107,17 @@ struct InjectedFaults : testing::Test {
         EXPECT_FALSE(left.is_open()) << "a temporary file was left";
     }
 
-    // From here on the report's blocks come from a fresh test heap, which
-    // refuses allocation point `failAt` (0: none). The old blocks go back first.
-    void UseTestHeap(size_t failAt)
-    {
-        FreeReport(appState.report);
-        EXPECT_EQ(heap.liveBlocks + heap.badReleases, 0u) << "a block of the last sweep leaked";
-        heap = FailingHeap();
-        heap.failAt = failAt;
-        appState.report.allocator = &allocator;
-        boxes.clear();
-        replaces = 0;
-    }
+    // From here on the points count from 1 and point `failAt` (0: none) is refused.
+    void UseTestHeap(size_t failAt) { heap.calls = 0, heap.failAt = failAt, replaces = 0, boxes.clear(); }
 
-    template <typename Step> bool Armed(Step step) { armed = &heap; const bool result = step(); armed = nullptr; return result; }
+    template <typename Step> bool Armed(Step step) { heap.armed = true; const bool result = step(); heap.armed = false; return result; }
 
     // Ends the program and starts it afresh, refusing point `failAt`: the
     // start decision, then the window when it is to show.
     HWND Restart(size_t failAt)
     {
         EndProgram();
-        EXPECT_EQ(liveNew, 0u) << "a block of the program leaked";
+        EXPECT_EQ(heap.live, 0u) << "a block of the program leaked";
         MSG quit;
         while (PeekMessageA(&quit, NULL, WM_QUIT, WM_QUIT, PM_REMOVE)) {}  // posted by a window that failed
         InitializeAppState(GetModuleHandleA(NULL));
