@@ -1,7 +1,7 @@
 # Usage: cmake -DOBJDUMP=<objdump> -DWINDRES=<windres> -DPROGRAM=<exe> -P check_program.cmake
 # Fails unless the built program carries its hardening bits, asks for no
 # elevation, keeps the classic common controls, names the Windows versions it
-# supports, takes UTF-8 as its ANSI code page, declares no DPI awareness and
+# supports, takes UTF-8 as its ANSI code page, is per-monitor DPI aware and
 # has version 1.4.0.0.
 
 execute_process(COMMAND ${OBJDUMP} -p ${PROGRAM} OUTPUT_VARIABLE dump RESULT_VARIABLE result)
@@ -42,8 +42,11 @@ endif()
 if(NOT manifest MATCHES "<activeCodePage[^>]*>UTF-8</activeCodePage>")
     message(FATAL_ERROR "the manifest does not make UTF-8 the ANSI code page:\n${manifest}")
 endif()
-if(manifest MATCHES "dpiAware")
-    message(FATAL_ERROR "the manifest declares DPI awareness; the window's arithmetic assumes unscaled pixels")
+# Per-monitor awareness, version 2 first, then the older per-monitor and
+# system-wide forms for systems without it.
+if(NOT manifest MATCHES "<dpiAwareness[^>]*>PerMonitorV2, *PerMonitor</dpiAwareness>" OR
+   NOT manifest MATCHES "<dpiAware[^>]*>true/pm</dpiAware>")
+    message(FATAL_ERROR "the manifest does not declare per-monitor DPI awareness (v2, then per-monitor, then system):\n${manifest}")
 endif()
 # Windows 7, 8, 8.1 and 10/11.
 foreach(os 35138b9a-5d96-4fbd-8e2d-a2440225f93a 4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38
@@ -61,4 +64,4 @@ foreach(line "FILEVERSION 1, 4, 0, 0" "PRODUCTVERSION 1, 4, 0, 0"
     endif()
 endforeach()
 math(EXPR shown "${characteristics}" OUTPUT_FORMAT HEXADECIMAL)
-message(STATUS "DllCharacteristics ${shown}, asInvoker, Windows 7 to 11, UTF-8, version 1.4.0.0")
+message(STATUS "DllCharacteristics ${shown}, asInvoker, Windows 7 to 11, UTF-8, per-monitor DPI, version 1.4.0.0")

@@ -31,7 +31,9 @@ add_library(tallyview_win STATIC
     src/app/app_state_win.cpp
     src/app/application_win.cpp
     src/app/terms_win.cpp
-    src/app/place_window_win.cpp
+    src/common/place_window_win.cpp
+    src/common/window_dpi_win.cpp
+    src/common/start_com_win.cpp
     src/links/links_dialog_win.cpp
     src/links/shell_folders_win.cpp
     src/links/shell_links_win.cpp

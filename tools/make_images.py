@@ -2,11 +2,20 @@
 """Draw the program's icons and the donate-button bitmap.
 
 Writes into src/resources/ (or the folder given as the only argument):
-  program.ico                       window icon 111, 32x32 and 16x16
+  program.ico                       window icon 111
   row_shade0.ico, row_shade1.ico    row icons 113 and 132
   row_changed0.ico, row_changed1.ico  row icons 133 and 134
   row_missing.ico                   row icon 135
   donate.bmp                        bitmap 116, 62x31, 8 bits per pixel
+
+Icon sizes, largest first in each file, every one drawn at its own size
+rather than scaled from another, so each display scale gets a sharp image:
+  program.ico   64, 48, 40, 32, 24, 20, 16  (small icon 16/20/24/32 and
+                big icon 32/40/48/64 at 100/125/150/200 %)
+  row_*.ico     40, 32, 24, 20, 16          (100 % to 250 %)
+Each image is 32 bits per pixel with an AND mask. The 16x16 images, and
+the 32x32 program image, are the hand-tuned originals; the other sizes
+scale the same design and round its geometry to whole pixels.
 
 Standard library only, and the output is byte-for-byte the same on every
 run so the generated files can be checked in and rebuilt at will.
@@ -57,14 +66,16 @@ def fill_rounded(canvas, left, top, right, bottom, radius, colour_at):
                 canvas[y][x] = colour_at(x, y)
 
 
-def outline_rounded(canvas, left, top, right, bottom, radius, colour):
-    """Draw the one-pixel rim of a rounded rectangle."""
+def outline_rounded(canvas, left, top, right, bottom, radius, colour,
+                    width=1):
+    """Draw the rim, width pixels thick, of a rounded rectangle."""
     for y in range(top, bottom + 1):
         for x in range(left, right + 1):
             if not inside_rounded(x, y, left, top, right, bottom, radius):
                 continue
-            inner = inside_rounded(x, y, left + 1, top + 1, right - 1,
-                                   bottom - 1, max(radius - 1, 0))
+            inner = inside_rounded(x, y, left + width, top + width,
+                                   right - width, bottom - width,
+                                   max(radius - width, 0))
             if not inner:
                 canvas[y][x] = colour
 
@@ -77,6 +88,11 @@ def fill_disc(canvas, cx, cy, r, colour_at):
             dy = y + 0.5 - cy
             if dx * dx + dy * dy <= r * r:
                 canvas[y][x] = colour_at(x, y, (dx * dx + dy * dy) ** 0.5)
+
+
+def scaled(value, factor):
+    """value * factor rounded half up to a whole pixel (value >= 0)."""
+    return int(value * factor + 0.5)
 
 
 # ---------------------------------------------------------------------------
@@ -123,47 +139,78 @@ def write_icon(path, canvases):
 
 
 # ---------------------------------------------------------------------------
-# Row icons: 16x16 tiles. The plain and the "changed" tile of each shade
-# share one shape (square or rounded) so a changed row keeps its rhythm.
+# Row icons: tiles designed on a 16x16 grid. The plain and the "changed"
+# tile of each shade share one shape (square or rounded) so a changed row
+# keeps its rhythm.
+#
+# At other sizes the margin and every stroke are size // 16 pixels, whole
+# pixels so edges stay sharp; positions and radii scale with the size.
+
+ROW_ICON_SIZES = (40, 32, 24, 20, 16)
+
 
 def shade(colour, factor):
     return tuple(max(0, min(255, int(round(c * factor)))) for c in colour)
 
 
-def square_tile(base):
-    """A square bevelled tile with a one-pixel transparent margin."""
-    canvas = new_canvas(16, 16)
-    fill_rect(canvas, 1, 1, 14, 14, shade(base, 0.55))       # dark rim
-    fill_rect(canvas, 2, 2, 13, 13, base)
-    fill_rect(canvas, 2, 2, 13, 2, shade(base, 1.35))        # lit top edge
-    fill_rect(canvas, 2, 2, 2, 13, shade(base, 1.35))        # lit left edge
-    fill_rect(canvas, 3, 13, 13, 13, shade(base, 0.75))      # shaded bottom
-    fill_rect(canvas, 13, 3, 13, 13, shade(base, 0.75))      # shaded right
+def fill_scaled(canvas, left, top, right, bottom, colour):
+    """Fill a rectangle given in 16x16 grid pixels, scaled to the canvas."""
+    factor = len(canvas) / 16
+    fill_rect(canvas, scaled(left, factor), scaled(top, factor),
+              scaled(right + 1, factor) - 1, scaled(bottom + 1, factor) - 1,
+              colour)
+
+
+def square_tile(base, size=16):
+    """A square bevelled tile inside a transparent margin."""
+    canvas = new_canvas(size, size)
+    unit = size // 16
+    outer = unit                       # rim, from the margin inwards
+    inner = outer + unit               # bevel, inside the rim
+    bevel_end = inner + unit           # first pixel past the bevel
+    far = size - 1
+    lit = shade(base, 1.35)
+    dim = shade(base, 0.75)
+    fill_rect(canvas, outer, outer, far - outer, far - outer,
+              shade(base, 0.55))                                # dark rim
+    fill_rect(canvas, inner, inner, far - inner, far - inner, base)
+    fill_rect(canvas, inner, inner, far - inner, bevel_end - 1, lit)  # top
+    fill_rect(canvas, inner, inner, bevel_end - 1, far - inner, lit)  # left
+    fill_rect(canvas, bevel_end, far - bevel_end + 1, far - inner,
+              far - inner, dim)                                 # bottom
+    fill_rect(canvas, far - bevel_end + 1, bevel_end, far - inner,
+              far - inner, dim)                                 # right
     return canvas
 
 
-def rounded_tile(base):
+def rounded_tile(base, size=16):
     """A rounded tile with a highlight spot, same footprint as the square."""
-    canvas = new_canvas(16, 16)
-    fill_rounded(canvas, 1, 1, 14, 14, 3, lambda x, y: base)
-    outline_rounded(canvas, 1, 1, 14, 14, 3, shade(base, 0.55))
-    fill_rect(canvas, 4, 4, 6, 5, shade(base, 1.45))
-    fill_rect(canvas, 4, 6, 4, 6, shade(base, 1.45))
+    canvas = new_canvas(size, size)
+    unit = size // 16
+    far = size - 1 - unit
+    radius = scaled(3, size / 16)
+    fill_rounded(canvas, unit, unit, far, far, radius, lambda x, y: base)
+    outline_rounded(canvas, unit, unit, far, far, radius, shade(base, 0.55),
+                    unit)
+    fill_scaled(canvas, 4, 4, 6, 5, shade(base, 1.45))
+    fill_scaled(canvas, 4, 6, 4, 6, shade(base, 1.45))
     return canvas
 
 
-def missing_disc():
+def missing_disc(size=16):
     """A red disc with a small highlight, corners transparent."""
-    canvas = new_canvas(16, 16)
+    canvas = new_canvas(size, size)
     red = (220, 24, 24)
     rim = (128, 0, 0)
+    unit = size // 16
+    radius = size / 2 - unit
 
     def colour_at(x, y, distance):
-        return rim if distance > 6.0 else red
+        return rim if distance > radius - unit else red
 
-    fill_disc(canvas, 8.0, 8.0, 7.0, colour_at)
-    fill_rect(canvas, 5, 4, 6, 4, (255, 150, 150))
-    fill_rect(canvas, 4, 5, 4, 6, (255, 150, 150))
+    fill_disc(canvas, size / 2, size / 2, radius, colour_at)
+    fill_scaled(canvas, 5, 4, 6, 4, (255, 150, 150))
+    fill_scaled(canvas, 4, 5, 4, 6, (255, 150, 150))
     return canvas
 
 
@@ -175,32 +222,55 @@ BRIGHT_GREEN = (32, 224, 32)
 # ---------------------------------------------------------------------------
 # Program icon: a card holding a small bar chart, like a tally of readings.
 
+PROGRAM_ICON_SIZES = (64, 48, 40, 32, 24, 20, 16)
+
+# Two hand-tuned layouts: the 16 one packs the bars edge to edge, the 32 one
+# spaces them out. Sizes below 32 scale the first, 32 and up the second.
+# card is (left, top) of its rim, mirrored on the right and bottom; heights
+# are bar heights above the base line at base_y.
+PROGRAM_LAYOUTS = {
+    16: dict(card=(0, 1), radius=2, bar_width=3, bar_gap=0,
+             heights=(3, 6, 4, 8), base_y=12),
+    32: dict(card=(1, 2), radius=4, bar_width=5, bar_gap=1,
+             heights=(7, 13, 10, 18), base_y=25),
+}
+
+
 def program_icon(size):
     canvas = new_canvas(size, size)
-    if size == 32:
-        card = (1, 2, 30, 29, 4)
-        bars = [(5, 18), (11, 12), (17, 15), (23, 7)]   # (left, top)
-        bar_width = 5
-        base_y = 25
-    else:
-        card = (0, 1, 15, 14, 2)
-        bars = [(2, 9), (5, 6), (8, 8), (11, 4)]
-        bar_width = 3
-        base_y = 12
-    left, top, right, bottom, radius = card
+    design = 16 if size < 32 else 32
+    layout = PROGRAM_LAYOUTS[design]
+    factor = size / design
+    stroke = size // design
+    left, top = (scaled(v, factor) for v in layout['card'])
+    right = size - 1 - left
+    bottom = size - 1 - top
+    radius = scaled(layout['radius'], factor)
+    bar_width = scaled(layout['bar_width'], factor)
+    bar_gap = layout['bar_gap'] * stroke
+    base_y = scaled(layout['base_y'], factor)
+    # Bars centred on the paper, odd spare pixel on the left as designed.
+    paper_width = right - left + 1 - 2 * stroke
+    span = 4 * bar_width + 3 * bar_gap
+    bars_left = left + stroke + (paper_width - span + 1) // 2
+
     paper = (250, 248, 236)
+    ink = (48, 56, 80)
     fill_rounded(canvas, left, top, right, bottom, radius, lambda x, y: paper)
-    outline_rounded(canvas, left, top, right, bottom, radius, (48, 56, 80))
+    outline_rounded(canvas, left, top, right, bottom, radius, ink, stroke)
     colours = [PURPLE, TEAL, BRIGHT_GREEN, (220, 24, 24)]
-    for (bar_left, bar_top), colour in zip(bars, colours):
+    for index, (height, colour) in enumerate(zip(layout['heights'], colours)):
+        bar_left = bars_left + index * (bar_width + bar_gap)
         bar_right = bar_left + bar_width - 1
+        bar_top = base_y - scaled(height, factor)
         fill_rect(canvas, bar_left, bar_top, bar_right, base_y - 1,
                   shade(colour, 0.6))
-        if bar_width > 2:
-            fill_rect(canvas, bar_left + 1, bar_top + 1, bar_right - 1,
-                      base_y - 1, colour)
+        if bar_width > 2 * stroke:
+            fill_rect(canvas, bar_left + stroke, bar_top + stroke,
+                      bar_right - stroke, base_y - 1, colour)
     # Base line under the bars.
-    fill_rect(canvas, left + 2, base_y, right - 2, base_y, (48, 56, 80))
+    fill_rect(canvas, left + 2 * stroke, base_y, right - 2 * stroke,
+              base_y + stroke - 1, ink)
     return canvas
 
 
@@ -318,14 +388,17 @@ def main():
     os.makedirs(out, exist_ok=True)
 
     write_icon(os.path.join(out, 'program.ico'),
-               [program_icon(32), program_icon(16)])
-    write_icon(os.path.join(out, 'row_shade0.ico'), [square_tile(PURPLE)])
-    write_icon(os.path.join(out, 'row_shade1.ico'), [rounded_tile(TEAL)])
-    write_icon(os.path.join(out, 'row_changed0.ico'),
-               [square_tile(BRIGHT_GREEN)])
-    write_icon(os.path.join(out, 'row_changed1.ico'),
-               [rounded_tile(BRIGHT_GREEN)])
-    write_icon(os.path.join(out, 'row_missing.ico'), [missing_disc()])
+               [program_icon(size) for size in PROGRAM_ICON_SIZES])
+    rows = [
+        ('row_shade0.ico', lambda size: square_tile(PURPLE, size)),
+        ('row_shade1.ico', lambda size: rounded_tile(TEAL, size)),
+        ('row_changed0.ico', lambda size: square_tile(BRIGHT_GREEN, size)),
+        ('row_changed1.ico', lambda size: rounded_tile(BRIGHT_GREEN, size)),
+        ('row_missing.ico', missing_disc),
+    ]
+    for name, draw in rows:
+        write_icon(os.path.join(out, name),
+                   [draw(size) for size in ROW_ICON_SIZES])
     write_bitmap_8bpp(os.path.join(out, 'donate.bmp'), donate_picture())
     return 0
 

@@ -67,12 +67,13 @@ build_preset() {
 
 XVFB_PID=""
 
-# Starts Xvfb on a free display number and exports DISPLAY.
+# Starts Xvfb on a free display number and exports DISPLAY. The screen holds
+# the Options dialog at 200 % display scaling.
 start_virtual_display() {
     local n
     for n in $(seq 91 140); do
         if [[ ! -e /tmp/.X11-unix/X$n && ! -e /tmp/.X$n-lock ]]; then
-            Xvfb ":$n" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
+            Xvfb ":$n" -screen 0 1920x1200x24 -nolisten tcp >/dev/null 2>&1 &
             XVFB_PID=$!
             local i
             for i in $(seq 1 100); do

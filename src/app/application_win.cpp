@@ -3,6 +3,7 @@
 #include <objbase.h>
 
 #include "app/app_state_win.h"
+#include "common/start_com_win.h"
 #include "resource.h"
 #include "store/snapshot_store_win.h"
 #include "window/information_window_win.h"
@@ -12,39 +13,6 @@ bool CheckSingleInstance()
     // The handle is deliberately never closed.
     CreateMutexA(NULL, TRUE, appState.mutexName);
     return GetLastError() != ERROR_ALREADY_EXISTS;
-}
-
-void LoadRowIcons()
-{
-    static const WORD kRowIconIds[kRowIconCount] = {
-        IDI_ROW_SHADE0, IDI_ROW_SHADE1, IDI_ROW_CHANGED0, IDI_ROW_CHANGED1, IDI_ROW_MISSING};
-
-    for (int i = 0; i < kRowIconCount; ++i) {
-        appState.rowIcons[i] = (HICON)LoadImageA(appState.instanceHandle,
-                                                 MAKEINTRESOURCEA(kRowIconIds[i]),
-                                                 IMAGE_ICON, 16, 16, 0);
-    }
-    // Grow value 0: the list still takes all five icons, one at a time.
-    appState.rowIconList = ImageList_Create(16, 16, ILC_COLORDDB | ILC_MASK, 2, 0);
-    for (int i = 0; i < kRowIconCount; ++i) {
-        if (appState.rowIconList != NULL && appState.rowIcons[i] != NULL)
-            ImageList_ReplaceIcon(appState.rowIconList, -1, appState.rowIcons[i]);
-    }
-    // The image list holds its own copies.
-    for (int i = 0; i < kRowIconCount; ++i) {
-        if (appState.rowIcons[i] != NULL) {
-            DestroyIcon(appState.rowIcons[i]);
-            appState.rowIcons[i] = NULL;
-        }
-    }
-}
-
-void StartCom()
-{
-    if (appState.comInitialized)
-        return;
-    CoInitialize(NULL);
-    appState.comInitialized = 1;
 }
 
 bool ConfigurationToShow()

@@ -6,17 +6,8 @@
 // stays open for the life of the process so the name stays taken.
 bool CheckSingleInstance();
 
-// Loads the five row icons in their fixed order, builds the image list from
-// them (indexes 0 to 4) and releases the loaded icons again.
-void LoadRowIcons();
-
 // Creates the font the report texts are measured with; false on failure.
 bool CreateMeasureFont();
-
-// Initialises COM on this thread once; ShutdownApplication balances it.
-// Only what makes shortcuts or opens addresses needs it, so a silent start
-// never does.
-void StartCom();
 
 // The start decision: true when the information window is to be shown.
 // Always outside network mode; in network mode when this computer's

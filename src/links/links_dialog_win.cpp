@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "app/app_state_win.h"
-#include "app/place_window_win.h"
+#include "common/place_window_win.h"
 #include "links/link_paths.h"
 #include "links/shell_folders_win.h"
 #include "links/shell_links_win.h"

@@ -8,7 +8,7 @@
 #include <cstring>
 
 #include "app/app_state_win.h"
-#include "app/application_win.h"
+#include "common/start_com_win.h"
 #include "links/link_paths.h"
 
 char activeLinkFileName[kActiveLinkFileNameSize];

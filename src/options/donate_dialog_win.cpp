@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "app/app_state_win.h"
-#include "app/place_window_win.h"
+#include "common/place_window_win.h"
 #include "options/donation.h"
 #include "options/referrer_page_win.h"
 #include "resource.h"

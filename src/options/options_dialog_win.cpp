@@ -7,7 +7,7 @@
 #include <cstring>
 
 #include "app/app_state_win.h"
-#include "app/place_window_win.h"
+#include "common/place_window_win.h"
 #include "common/join_path.h"
 #include "links/links_dialog_win.h"
 #include "options/donate_dialog_win.h"

@@ -61,7 +61,18 @@ static void OpenOptionsDialog(HWND window)
     SetActiveWindow(window);
 }
 
-INT_PTR CALLBACK InformationWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM)
+// Moved to a monitor of another scale: the suggested rectangle, then the
+// icons and every pixel figure at the new DPI.
+static void OnInformationDpiChanged(HWND window, const RECT& suggested)
+{
+    SetWindowPos(window, NULL, suggested.left, suggested.top, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    ReloadWindowImages(window);
+    if (!appState.renderErrorShowing && !RenderReport(window, false))
+        PostQuitMessage(0);
+}
+
+INT_PTR CALLBACK InformationWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
     case WM_INITDIALOG:
@@ -85,6 +96,9 @@ INT_PTR CALLBACK InformationWindowProc(HWND window, UINT message, WPARAM wParam,
         break;
     case WM_CLOSE:
         OnInformationClose(window);
+        break;
+    case WM_DPICHANGED:
+        OnInformationDpiChanged(window, *reinterpret_cast<const RECT*>(lParam));
         break;
     case WM_QUERYENDSESSION:
         // Save before the log-off completes; FALSE lets the default

@@ -202,29 +202,33 @@ void FreeRenderPlan(RenderPlan& plan)
 void ComputeWindowLayout(const RenderMeasures& measures, int32_t rowCounter,
                          int32_t missingCount, const PixelRect& workArea, WindowLayout& layout)
 {
-    layout.labelWidth = measures.labelTextWidth + 16;
+    const int32_t dpi = measures.dpi;
+    const int32_t rowHeight = measures.rowHeight > 0 ? measures.rowHeight : ScalePixels(17, dpi);
+    // Room for the row icon before the label.
+    layout.labelWidth = measures.labelTextWidth + ScalePixels(16, dpi);
     layout.valueWidth = measures.valueTextWidth;
     // The "MISSING" rows show stored lines: make room for the widest.
     if (!measures.storedTextEmpty && measures.storedTextWidth > layout.valueWidth)
         layout.valueWidth = measures.storedTextWidth;
 
-    layout.windowWidth = layout.valueWidth + layout.labelWidth + 65;
-    layout.windowHeight = 17 * (rowCounter + missingCount) + measures.titleBarHeight + 69;
+    layout.windowWidth = layout.valueWidth + layout.labelWidth + ScalePixels(65, dpi);
+    layout.windowHeight =
+        rowHeight * (rowCounter + missingCount) + measures.titleBarHeight + ScalePixels(69, dpi);
     layout.windowLeft = workArea.right - layout.windowWidth;
     layout.windowTop = workArea.bottom - layout.windowHeight;
 
-    layout.column0Width = layout.labelWidth + 15;
-    layout.column1Width = layout.valueWidth + 20;
+    layout.column0Width = layout.labelWidth + ScalePixels(15, dpi);
+    layout.column1Width = layout.valueWidth + ScalePixels(20, dpi);
 
-    layout.listLeft = 15 - measures.borderWidth;
-    layout.listTop = 11;
-    layout.listWidth = layout.windowWidth - 30;
-    layout.listHeight = layout.windowHeight - 65;
+    layout.listLeft = ScalePixels(15, dpi) - measures.borderWidth;
+    layout.listTop = ScalePixels(11, dpi);
+    layout.listWidth = layout.windowWidth - ScalePixels(30, dpi);
+    layout.listHeight = layout.windowHeight - ScalePixels(65, dpi);
 
-    layout.buttonLeft = 15 - measures.borderWidth;
-    layout.buttonTop = layout.windowHeight - measures.titleBarHeight - 28;
-    layout.buttonWidth = layout.windowWidth - 30;
-    layout.buttonHeight = 10;
+    layout.buttonLeft = layout.listLeft;
+    layout.buttonTop = layout.windowHeight - measures.titleBarHeight - ScalePixels(28, dpi);
+    layout.buttonWidth = layout.listWidth;
+    layout.buttonHeight = ScalePixels(10, dpi);
 }
 
 bool SweepIsDue(uint32_t now, uint32_t lastSweepTime)

@@ -53,7 +53,8 @@ bool PlanReportRows(const SnapshotReport& report, const StoredSnapshot& stored, 
 
 void FreeRenderPlan(RenderPlan& plan);
 
-// Text widths measured with the report font, in pixels.
+// Text widths measured with the report font, and the window's metrics, in
+// pixels.
 struct RenderMeasures {
     int32_t labelTextWidth;   // widest line of the labels
     int32_t valueTextWidth;   // widest line of the values
@@ -61,6 +62,8 @@ struct RenderMeasures {
     bool storedTextEmpty;
     int32_t titleBarHeight;   // T
     int32_t borderWidth;      // horizontal window border, B
+    int32_t rowHeight;        // of a list row as the list view draws it; 0: 17 at the scale
+    int32_t dpi;              // of the window's monitor; 0 counts as 96
 };
 
 // Where the window and its two controls go.
@@ -74,6 +77,8 @@ struct WindowLayout {
 
 // Sizes the window around the rows and puts it at the lower right corner of
 // the work area (the caller keeps the current corner on later renders).
+// Every margin, padding and the bar follow the dpi; at 96 dpi the window has
+// 17 pixels per counted row and the fixed sums it always had.
 void ComputeWindowLayout(const RenderMeasures& measures, int32_t rowCounter,
                          int32_t missingCount, const PixelRect& workArea, WindowLayout& layout);
 

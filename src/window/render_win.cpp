@@ -6,7 +6,7 @@
 #include <ctime>
 
 #include "app/app_state_win.h"
-#include "app/application_win.h"
+#include "common/window_dpi_win.h"
 #include "resource.h"
 #include "snapshot/sweep_win.h"
 #include "window/render_plan.h"
@@ -31,6 +31,7 @@ static void MeasureReport(HWND window, RenderMeasures& measures)
     GetTitleBarInfo(window, &titleBar);
     measures.titleBarHeight = titleBar.rcTitleBar.bottom - titleBar.rcTitleBar.top;
     measures.borderWidth = (int32_t)windowInfo.cxWindowBorders;
+    measures.dpi = (int32_t)WindowDpi(window);
 
     // Measured in the font the list view draws with, so that every text fits
     // its column; the measuring font only when the list view reports none.
@@ -99,19 +100,60 @@ static void PlaceReportWindow(HWND window, const WindowLayout& layout, bool firs
                  SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
 }
 
+// The five row icons in their fixed order, drawn for `size` pixels, into the
+// image list (indexes 0 to 4); the loaded icons are released again.
+static void LoadRowIcons(int size)
+{
+    static const WORD kRowIconIds[kRowIconCount] = {
+        IDI_ROW_SHADE0, IDI_ROW_SHADE1, IDI_ROW_CHANGED0, IDI_ROW_CHANGED1, IDI_ROW_MISSING};
+
+    for (int i = 0; i < kRowIconCount; ++i) {
+        appState.rowIcons[i] = (HICON)LoadImageA(appState.instanceHandle,
+                                                 MAKEINTRESOURCEA(kRowIconIds[i]),
+                                                 IMAGE_ICON, size, size, 0);
+    }
+    // Grow value 0: the list still takes all five icons, one at a time.
+    appState.rowIconList = ImageList_Create(size, size, ILC_COLORDDB | ILC_MASK, 2, 0);
+    for (int i = 0; i < kRowIconCount; ++i) {
+        if (appState.rowIconList != NULL && appState.rowIcons[i] != NULL)
+            ImageList_ReplaceIcon(appState.rowIconList, -1, appState.rowIcons[i]);
+    }
+    // The image list holds its own copies.
+    for (int i = 0; i < kRowIconCount; ++i) {
+        if (appState.rowIcons[i] != NULL) {
+            DestroyIcon(appState.rowIcons[i]);
+            appState.rowIcons[i] = NULL;
+        }
+    }
+}
+
 // What only a shown window needs, made when it first shows: a silent start
-// never pays for the row icons, their image list or the window icon. Without
-// an image list the rows simply show no icons.
+// never pays for the row icons, their image list or the window icon. Drawn
+// for the window's DPI, from icon files that carry every size. Without an
+// image list the rows simply show no icons.
 static void LoadWindowImages(HWND window)
 {
+    const int size = ScalePixels(16, (int32_t)WindowDpi(window));
     if (appState.rowIconList == NULL)
-        LoadRowIcons();
+        LoadRowIcons(size);
     if (appState.windowIcon == NULL)
         appState.windowIcon = (HICON)LoadImageA(appState.instanceHandle, MAKEINTRESOURCEA(IDI_PROGRAM),
-                                                IMAGE_ICON, 16, 16, 0);
+                                                IMAGE_ICON, size, size, 0);
     SendDlgItemMessageA(window, IDC_REPORT_LIST, LVM_SETIMAGELIST, LVSIL_SMALL, (LPARAM)appState.rowIconList);
     SendMessageA(window, WM_SETICON, ICON_SMALL, (LPARAM)appState.windowIcon);
     SendMessageA(window, WM_SETICON, ICON_BIG, (LPARAM)appState.windowIcon);
+}
+
+void ReloadWindowImages(HWND window)
+{
+    SendDlgItemMessageA(window, IDC_REPORT_LIST, LVM_SETIMAGELIST, LVSIL_SMALL, 0);
+    if (appState.rowIconList != NULL)
+        ImageList_Destroy(appState.rowIconList);
+    if (appState.windowIcon != NULL)
+        DestroyIcon(appState.windowIcon);
+    appState.rowIconList = NULL;
+    appState.windowIcon = NULL;
+    LoadWindowImages(window);
 }
 
 // The one box of a failed render. While it is up the refresh timer's ticks
@@ -150,11 +192,17 @@ bool RenderReport(HWND window, bool firstRender)
 
     HWND list = GetDlgItem(window, IDC_REPORT_LIST);
     SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
+    // The icons first: the rows are as high as the list view draws them.
+    if (firstRender)
+        LoadWindowImages(window);
 
     RenderMeasures measures;
     MeasureReport(window, measures);
     for (size_t i = 0; i < plan.rows.count; ++i)
         InsertPlannedRow(list, plan.rows.items[i], text.items);
+    RECT row = {LVIR_BOUNDS, 0, 0, 0};
+    measures.rowHeight =
+        SendMessageA(list, LVM_GETITEMRECT, 0, (LPARAM)&row) ? row.bottom - row.top : 0;
 
     RECT workArea;
     SystemParametersInfoA(SPI_GETWORKAREA, 0, &workArea, 0);
@@ -164,9 +212,6 @@ bool RenderReport(HWND window, bool firstRender)
     FreeRenderPlan(plan);
     FreeItems(text);
     PlaceReportWindow(window, layout, firstRender);
-
-    if (firstRender)
-        LoadWindowImages(window);
     ShowWindow(window, SW_SHOWNORMAL);
     return true;
 }

@@ -510,19 +510,22 @@ static void ExpectWindow(World& w, bool firstRender)
     // With no usable snapshot every configuration row is new.
     EXPECT_TRUE(w.marks == w.Damage || changed == (w.marks == w.Fresh ? all : w.changed));
     EXPECT_TRUE(w.marks == w.Damage || missing == (w.marks == w.Fresh ? std::vector<std::string>() : w.missing));
-    RECT rect, area;
+    RECT rect, area, list, bar;
     SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
-    GetWindowRect(w.window, &rect);
+    GetWindowRect(w.window, &rect), GetWindowRect(GetDlgItem(w.window, 1025), &list), GetWindowRect(GetDlgItem(w.window, 1020), &bar);
     TITLEBARINFO title = {sizeof(title)};
     GetTitleBarInfo(w.window, &title);
-    // As tall as the rows need, or as the system allows.
-    int height = 17 * ((int)w.rows.size() - 1) + title.rcTitleBar.bottom - title.rcTitleBar.top + 69;
-    EXPECT_EQ(rect.bottom - rect.top, std::min(height, 32767));
+    // At 100 % as tall as 17 pixels per counted row make it, or as the system
+    // allows; at every scale every row shows, the bar under the list inside the window.
+    const int height = 17 * ((int)w.rows.size() - 1) + title.rcTitleBar.bottom - title.rcTitleBar.top + 69, dpi = GetDpiForWindow(w.window);
+    EXPECT_TRUE(dpi != 96 || rect.bottom - rect.top == std::min(height, 32767)) << rect.bottom - rect.top;
+    EXPECT_TRUE(height > 32767 || ListView_GetCountPerPage(GetDlgItem(w.window, 1025)) >= (int)w.rows.size()) << "rows cut";
+    EXPECT_TRUE(height > 32767 || (bar.top >= list.bottom && bar.left > rect.left && bar.right < rect.right && bar.bottom < rect.bottom));
     EXPECT_TRUE(!firstRender || height > 32767 || (rect.right == area.right && rect.bottom == area.bottom));
     // Every label (after its icon) and every value fits its column whole;
     // damaged stored lines (control bytes, 128 000 characters) need not.
     for (const Row& row : w.rows)
-        EXPECT_TRUE(w.marks == w.Damage || (row.widths[0] + 16 < (DWORD_PTR)ListView_GetColumnWidth(GetDlgItem(w.window, 1025), 0) &&
+        EXPECT_TRUE(w.marks == w.Damage || (row.widths[0] + MulDiv(16, dpi, 96) < (DWORD_PTR)ListView_GetColumnWidth(GetDlgItem(w.window, 1025), 0) &&
                     row.widths[1] < (DWORD_PTR)ListView_GetColumnWidth(GetDlgItem(w.window, 1025), 1))) << row.label << " cut";
 }
 
@@ -869,6 +872,11 @@ static const Scenario kScenarios[] = {
       // A second Options dialog from the bar, and from it a second Donate dialog.
       {Click, kOptions, 1008}, {Click, kCaption, 1020}, {Click, kOptions, 1008}, {Pictures, "", 0}, {Click, kOptions, 1008},
       {Pictures, "", 1}, {Close, kDonate}, {Command, kOptions, 40001}, {Exits}}},
+    // Run at 125, 150 and 200 % too (cmake/e2e_scaled.cmake).
+    {"ScaledWindowAndDialogsAreWholeInTheWorkArea",
+     {{Saved, "devices"}, {Start}, {Shows}, {Click, kCaption, 1020}, {Opens, kOptions, 1}, {Command, kOptions, 40004},
+      {Opens, kLinks, 0, kOptions}, {Close, kLinks}, {Command, kOptions, 40007}, {Opens, kDonate, 0, kOptions}, {Close, kDonate},
+      {Command, kOptions, 40001}, {Exits}}},
     {"TamperedDonationAddressIsNeverOpened",
      {{Tamper}, {Start}, {Shows}, {Click, kCaption, 1020}, {Click, kOptions, 1008},
       {Box, kHacked, IDOK, kDonate}, {Exits}, {File, kPage}}},

@@ -235,8 +235,11 @@ TEST(RenderPlan, MarksChangedRowsListsUnmatchedStoredLinesAndSizesTheWindow)
         {"8 -> 4 identical", Plan(Cpus(4), "C\nC\nC\nC\nC\nC\nC\nC", 8), c + c + c + c + m + m + m + m + "3/4 11110000"},
         // The window around the worked example's plan: 2 + 2 rows, so 17 x 4 + T + 69 high; the
         // stored text, wider than the values, widens the value column unless it is empty.
-        {"example window", window({100, 200, 250, false, 18, 3}, 2, 2), "116 250 593 583 431 155 131 270 12 11 401 90 12 109 401 10 "},
-        {"empty stored", window({80, 150, 300, true, 20, 4}, 5, 1), "96 150 713 547 311 191 111 170 11 11 281 126 11 143 281 10 "},
+        {"example window", window({100, 200, 250, false, 18, 3, 17, 96}, 2, 2), "116 250 593 583 431 155 131 270 12 11 401 90 12 109 401 10 "},
+        {"empty stored", window({80, 150, 300, true, 20, 4, 0, 0}, 5, 1), "96 150 713 547 311 191 111 170 11 11 281 126 11 143 281 10 "},
+        // At 200 % every figure doubles; at 125 % each is rounded to the nearest pixel, rows of 21 when unmeasured.
+        {"200 %", window({200, 400, 500, false, 36, 6, 33, 192}, 2, 2), "232 500 162 432 862 306 262 540 24 22 802 176 24 214 802 20 "},
+        {"125 %", window({100, 200, 0, true, 23, 4, 0, 120}, 1, 0), "120 200 623 608 401 130 139 225 15 14 363 49 15 72 363 13 "},
         {"due after 10 s, clock set back", YesNo(SweepIsDue(10, 0)) + YesNo(SweepIsDue(11, 0)) + YesNo(SweepIsDue(0, 5)), "noyesyes"},
     });
 }

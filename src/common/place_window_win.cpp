@@ -1,4 +1,4 @@
-#include "app/place_window_win.h"
+#include "common/place_window_win.h"
 
 #include "app/app_state_win.h"
 #include "common/place_window.h"
@@ -15,15 +15,13 @@ static PixelRect WorkArea()
     return ToPixelRect(area);
 }
 
+// Screen coordinates at both ends, like the work area: a placement
+// rectangle would be measured from the work area's corner, which is not the
+// screen's when a taskbar sits at the top or the left.
 static void ApplyPlacement(HWND window, const PixelRect& rect, int showCommand)
 {
-    WINDOWPLACEMENT placement;
-    ZeroMemory(&placement, sizeof(placement));
-    placement.length = sizeof(placement);
-    placement.flags = 0;
-    placement.showCmd = showCommand;
-    placement.rcNormalPosition = RECT{rect.left, rect.top, rect.right, rect.bottom};
-    SetWindowPlacement(window, &placement);
+    SetWindowPos(window, NULL, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
     ShowWindow(window, showCommand);
 }
 
@@ -41,14 +39,9 @@ void PlaceWindow(HWND window, const char* name, bool centre, int x, int y, bool 
         GetWindowRect(window, &own);
         HWND parent = GetParent(window);
         RECT parentRect = {0, 0, 0, 0};
-        WINDOWPLACEMENT parentPlacement;
-        ZeroMemory(&parentPlacement, sizeof(parentPlacement));
-        parentPlacement.length = sizeof(parentPlacement);
-        bool hasParent = parent != NULL && GetWindowRect(parent, &parentRect) &&
-                         GetWindowPlacement(parent, &parentPlacement);
-        PixelRect placed =
-            CentreInWorkArea(ToPixelRect(own), hasParent, ToPixelRect(parentRect),
-                             ToPixelRect(parentPlacement.rcNormalPosition), WorkArea());
+        bool hasParent = parent != NULL && GetWindowRect(parent, &parentRect);
+        PixelRect placed = CentreInWorkArea(ToPixelRect(own), hasParent, ToPixelRect(parentRect),
+                                            ToPixelRect(parentRect), WorkArea());
         ApplyPlacement(window, placed, showCommand);
     }
     if (move) {
