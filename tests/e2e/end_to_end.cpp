@@ -27,6 +27,7 @@ struct Row {
     std::string value;
     int image;
     DWORD_PTR widths[2];  // of label and value, in the list view's font
+    LONG iconWidth;       // as the list view draws the row's icon
 };
 
 static std::string programPath;  // from --program=<path>; a Unix path becomes Z:\...
@@ -193,7 +194,11 @@ static bool ReadListView(HWND list, std::vector<Row>& rows, std::string& failure
              ReadProcessMemory(process, item.pszText, &text[0], 4096, &read);
         // The list view may point the record at its own copy of the text.
         if (ok && text.find('\0') >= read) ok = ReadProcessMemory(process, item.pszText, &text[0], kCapacity, &read);
-        if (index % 2 == 0) rows.push_back(Row{text.c_str(), "", item.iImage, {0, 0}});
+        RECT icon = {LVIR_ICON};
+        if (index % 2 == 0) rows.push_back(Row{text.c_str(), "", item.iImage, {0, 0}, 0});
+        if (ok && index % 2 == 0 && WriteProcessMemory(process, remote, &icon, sizeof(icon), NULL) &&
+            SendMessageTimeoutA(list, LVM_GETITEMRECT, index / 2, (LPARAM)remote, SMTO_NORMAL, kWaitMs, &result))
+            ReadProcessMemory(process, remote, &icon, sizeof(icon), NULL), rows.back().iconWidth = icon.right - icon.left;
         if (index % 2 == 1) rows.back().value = text.c_str();
         SendMessageTimeoutA(list, LVM_GETSTRINGWIDTHA, 0, (LPARAM)item.pszText, SMTO_NORMAL, kWaitMs, &rows.back().widths[index % 2]);
     }
@@ -524,6 +529,7 @@ static void ExpectWindow(World& w, bool firstRender)
     EXPECT_TRUE(!firstRender || height > 32767 || (rect.right == area.right && rect.bottom == area.bottom));
     // Every label (after its icon) and every value fits its column whole;
     // damaged stored lines (control bytes, 128 000 characters) need not.
+    for (const Row& row : w.rows) EXPECT_EQ(row.iconWidth, MulDiv(16, dpi, 96)) << "icons drawn for " << dpi << " dpi";
     for (const Row& row : w.rows)
         EXPECT_TRUE(w.marks == w.Damage || (row.widths[0] + MulDiv(16, dpi, 96) < (DWORD_PTR)ListView_GetColumnWidth(GetDlgItem(w.window, 1025), 0) &&
                     row.widths[1] < (DWORD_PTR)ListView_GetColumnWidth(GetDlgItem(w.window, 1025), 1))) << row.label << " cut";
