@@ -1,14 +1,18 @@
 # The Windows program, its Win32 glue and the Wine test tier.
 
 
-# The common controls and COM are delay-loaded: a silent start at logon ends
-# before it needs either, and loading them costs more than the rest of such
-# a start's own work. The import libraries are made from cmake/delayload/*.def,
-# which name the functions the program calls; the loader searches the system
-# folder only (RestrictDllSearch in WinMain).
+# Every DLL a silent start does not need is delay-loaded: the window manager,
+# graphics, the shell and its path functions, the common controls and COM. A
+# silent start at logon ends before it needs any of them, and loading them
+# costs more than the rest of such a start's own work; it loads only KERNEL32,
+# ADVAPI32, SETUPAPI and the C runtime. The import libraries are made from
+# cmake/delayload/*.def, which name the functions the program calls; a
+# function missing there would come back as a load-time import through the
+# compiler's default libraries, which the import check refuses. The loader
+# searches the system folder only (RestrictDllSearch in WinMain).
 find_program(TALLYVIEW_DLLTOOL NAMES x86_64-w64-mingw32-dlltool dlltool REQUIRED)
 set(TALLYVIEW_DELAYED_LIBS)
-foreach(dll comctl32 ole32)
+foreach(dll user32 gdi32 shell32 shlwapi comctl32 ole32)
     set(def ${CMAKE_SOURCE_DIR}/cmake/delayload/${dll}.def)
     set(lib ${CMAKE_BINARY_DIR}/delayload/lib${dll}_delay.a)
     add_custom_command(OUTPUT ${lib}
@@ -22,9 +26,7 @@ foreach(dll comctl32 ole32)
     list(APPEND TALLYVIEW_DELAYED_LIBS ${dll}_delayed)
 endforeach()
 
-set(TALLYVIEW_WIN_LIBS
-    ${TALLYVIEW_DELAYED_LIBS} uuid shell32 shlwapi setupapi psapi winmm advapi32 gdi32 user32
-    kernel32)
+set(TALLYVIEW_WIN_LIBS ${TALLYVIEW_DELAYED_LIBS} uuid setupapi advapi32 kernel32)
 
 # Win32 glue: everything but WinMain, so the Wine tests can drive it.
 add_library(tallyview_win STATIC

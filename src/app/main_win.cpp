@@ -2,9 +2,9 @@
 // the start decision, then the information window and the message loop.
 //
 // On an unchanged computer the program ends at the start decision, having
-// made no window: the common controls (the list view's DLL) and COM are
-// loaded only past it, and both DLLs are delay-loaded, so that a silent logon
-// start pays for neither.
+// made no window and no font: every DLL past KERNEL32, ADVAPI32, SETUPAPI and
+// the C runtime is delay-loaded (the window manager, graphics, the shell, the
+// common controls, COM), so that a silent logon start pays for none of them.
 
 #include <windows.h>
 #include <commctrl.h>
@@ -70,19 +70,20 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
         return 1;
     }
 
-    // The row icons, their image list and the window icon are made only when
-    // the window is about to show (RenderReport).
+    // Nothing changed: end as after a closed window, without saving.
+    if (!ConfigurationToShow()) {
+        ShutdownApplication();
+        return 1;
+    }
+
+    // Only a shown window measures with the font; the row icons, their image
+    // list and the window icon are made when it is about to show
+    // (RenderReport).
     if (!CreateMeasureFont()) {
         ReleaseStartupResources();
         ShowStartupError("ERROR: could not create font.");
         EndCom();
         return 0;
-    }
-
-    // Nothing changed: end as after a closed window, without saving.
-    if (!ConfigurationToShow()) {
-        ShutdownApplication();
-        return 1;
     }
 
     HWND window = CreateInformationWindow();

@@ -5,7 +5,6 @@
 #include <devguid.h>
 #include <psapi.h>
 #include <setupapi.h>
-#include <shellapi.h>
 
 #include <cstdio>
 #include <cstring>
@@ -214,7 +213,9 @@ static void GatherDrives(SweepFigures& figures)
         if (GetDriveTypeA(root) != DRIVE_FIXED)
             continue;
         ULARGE_INTEGER freeToCaller, total, totalFree;
-        if (!SHGetDiskFreeSpaceExA(root, &freeToCaller, &total, &totalFree))
+        // The kernel's call, as the shell's gives the same figures for a
+        // drive's root and would load the shell and the window manager.
+        if (!GetDiskFreeSpaceExA(root, &freeToCaller, &total, &totalFree))
             continue;
         DriveFigures drive;
         ZeroMemory(&drive, sizeof(drive));
