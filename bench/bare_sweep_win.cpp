@@ -3,7 +3,6 @@
 #include <windows.h>
 #include <psapi.h>
 #include <setupapi.h>
-#include <shellapi.h>
 
 #include <cstdio>
 #include <cstring>
@@ -18,10 +17,11 @@ static volatile unsigned long long sink;
 
 static void BareIdentity()
 {
-    char name[1024];
-    DWORD size = sizeof(name);
-    if (GetUserNameA(name, &size))
+    WCHAR user[1024];
+    DWORD size = 1024;
+    if (GetUserNameW(user, &size))
         sink += size;
+    char name[1024];
     size = sizeof(name);
     if (GetComputerNameA(name, &size))
         sink += size;
@@ -128,7 +128,7 @@ static void BareDrives()
         if (GetDriveTypeA(root) != DRIVE_FIXED)
             continue;
         ULARGE_INTEGER freeToCaller, total, totalFree;
-        if (!SHGetDiskFreeSpaceExA(root, &freeToCaller, &total, &totalFree))
+        if (!GetDiskFreeSpaceExA(root, &freeToCaller, &total, &totalFree))
             continue;
         char volumeName[128];
         char fileSystemName[128];

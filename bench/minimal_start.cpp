@@ -8,11 +8,15 @@
 // program that answers the same questions pays in a fresh process. It ends
 // with 0 instead of 1 when the file cannot be read.
 //
-// Built a third time with MINIMAL_START_FLOOR and MINIMAL_START_NO_WINDOW, it
-// reads the file and makes the queries without making any window: the floor
-// of a start that, like tallyview.exe's silent one, shows nothing.
+// Built a third time with MINIMAL_START_FLOOR, MINIMAL_START_NO_WINDOW and
+// MINIMAL_START_LIMIT, it makes no window: it reads where "AppData" is from
+// the registry, the computer name, this computer's snapshot file, makes the
+// queries and ends. That is all an unchanged logon must do, and it imports
+// only KERNEL32, ADVAPI32, SETUPAPI and the C runtime: the windowless limit.
 
 #include <windows.h>
+
+#include <cstdio>
 
 #ifdef MINIMAL_START_FLOOR
 #include "bare_sweep_win.h"
@@ -41,11 +45,36 @@ static INT_PTR CALLBACK MinimalDialogProc(HWND, UINT message, WPARAM, LPARAM par
 }
 #endif
 
+#ifdef MINIMAL_START_LIMIT
+// The snapshot of this computer in the data folder under "AppData", read.
+static bool ReadSnapshotBare()
+{
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER,
+                      "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders", 0,
+                      KEY_READ, &key) != ERROR_SUCCESS)
+        return false;
+    char appData[MAX_PATH];
+    DWORD size = sizeof(appData) - 1;
+    LONG result = RegQueryValueExA(key, "AppData", NULL, NULL, (BYTE*)appData, &size);
+    RegCloseKey(key);
+    char computer[256];
+    DWORD length = sizeof(computer);
+    char path[2 * MAX_PATH];
+    if (result != ERROR_SUCCESS || !GetComputerNameA(computer, &length))
+        return false;
+    appData[size] = '\0';
+    snprintf(path, sizeof(path), "%s\\[hollowpinestudio]TallyviewData\\%s.txt", appData, computer);
+    return ReadWholeFileBare(path);
+}
+#endif
+
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int)
 {
 #ifdef MINIMAL_START_NO_WINDOW
     (void)instance;
-    if (!ReadWholeFileBare(commandLine))
+    (void)commandLine;
+    if (!ReadSnapshotBare())
         return 0;
     RunBareSweep();
     return 1;

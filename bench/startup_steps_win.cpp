@@ -15,6 +15,7 @@
 #include "app/app_state_win.h"
 #include "app/application_win.h"
 #include "app/terms_win.h"
+#include "common/start_com_win.h"
 #include "resource.h"
 #include "snapshot/sweep_win.h"
 #include "window/information_window_win.h"
@@ -69,11 +70,6 @@ int main()
         return 2;
     }
     Step("disclaimer_marker");
-    if (!CreateMeasureFont()) {
-        fprintf(stderr, "no font\n");
-        return 2;
-    }
-    Step("font");
     if (ConfigurationToShow()) {
         fprintf(stderr, "the configuration changed: not a silent start\n");
         return 2;
@@ -83,10 +79,16 @@ int main()
     Step("shutdown");
 
     // For reference, what a silent start no longer pays: one more sweep (the
-    // start decision ran the process's first), and the common controls, COM
-    // and the window that a changed configuration shows.
+    // start decision ran the process's first), and the font (with the window
+    // manager and graphics DLLs it brings in), the common controls, COM and
+    // the window that a changed configuration shows.
     GetInformation();
     Step("another_sweep");
+    if (!CreateMeasureFont()) {
+        fprintf(stderr, "no font\n");
+        return 2;
+    }
+    Step("font_user32_gdi32");
     InitCommonControls();
     Step("common_controls_dll");
     StartCom();

@@ -421,7 +421,8 @@ static void EndProgram(World& w)
     w.process = PROCESS_INFORMATION();
 }
 
-static void StartProgram(World& w)
+// As its debugger when `debug` is set (see Silent).
+static void StartProgram(World& w, bool debug = false)
 {
     EndProgram(w);
     for (const std::string& entry : w.environment)  // inherited by the program
@@ -430,7 +431,8 @@ static void StartProgram(World& w)
     std::string commandLine = "\"" + w.program + "\"";
     bool started = false;  // Wine's loader now and then refuses a start (error 1359): tried three times
     for (int attempt = 0; attempt < 3 && !started; ++attempt)
-        started = CreateProcessA(NULL, &commandLine[0], NULL, NULL, FALSE, 0, NULL, w.work.c_str(), &startup, &w.process) || (Sleep(200), false);
+        started = CreateProcessA(NULL, &commandLine[0], NULL, NULL, FALSE, debug ? DEBUG_ONLY_THIS_PROCESS : 0, NULL, w.work.c_str(),
+                                 &startup, &w.process) || (Sleep(200), false);
     ASSERT_TRUE(started) << commandLine << " did not start, error " << GetLastError();
 }
 
@@ -663,7 +665,7 @@ static void Walk(World& w, const Step& s)
         ASSERT_TRUE(WriteBytes(w.program, bytes));
         return;
     case Remove: return DeleteTree(text);
-    case Start: return StartProgram(w);
+    case Start: return StartProgram(w, s.number);
     case SecondCopy: {
         World second = w;
         second.process = PROCESS_INFORMATION();
@@ -702,10 +704,18 @@ static void Walk(World& w, const Step& s)
         return;
     case Shows: return ExpectWindow(w, true);
     case Silent:
+        // Started as its debugger: it loads no DLL that only a window or a dialog needs.
         for (ULONGLONG end = GetTickCount64() + kWaitMs; WaitForSingleObject(w.process.hProcess, 10) != WAIT_OBJECT_0;) {
             ASSERT_EQ(FindProcessWindow(w.process.dwProcessId, kCaption, false), (HWND)NULL) << "the window showed";
             ASSERT_LT(GetTickCount64(), end) << "the program did not end";
+            for (DEBUG_EVENT e; s.number && WaitForDebugEvent(&e, 0); ContinueDebugEvent(e.dwProcessId, e.dwThreadId, DBG_CONTINUE)) {
+                char path[MAX_PATH] = "";
+                if (e.dwDebugEventCode == LOAD_DLL_DEBUG_EVENT && GetFinalPathNameByHandleA(e.u.LoadDll.hFile, path, MAX_PATH, 0))
+                    bytes += CharUpperA(path) + std::string(" ");
+            }
         }
+        for (const char* dll : {"USER32", "GDI32", "SHELL32", "SHLWAPI", "COMCTL32", "OLE32"}) EXPECT_EQ(bytes.find(dll), std::string::npos) << bytes;
+        EXPECT_TRUE(!s.number || bytes.find("SETUPAPI") != std::string::npos) << "the loads were not seen: " << bytes;
         return;
     case Platform: return ExpectPlatformFigures(w);
     case Box:
@@ -817,7 +827,7 @@ static const char kInAFile[] = "{temp}\\file.txt\\sub";
 static const Scenario kScenarios[] = {
     {"FirstStartShowsEverythingChangedThenEndsSilently",
      {{Start}, {Shows}, {Platform}, {DataFolder, "", 1}, {Snapshot, "none"}, {Close}, {Exits},
-      {Snapshot, "rows"}, {Saved}, {Start}, {Silent}, {Exits}, {Snapshot, "kept"}}},
+      {Snapshot, "rows"}, {Saved}, {Start, "", 1}, {Silent, "", 1}, {Exits}, {Snapshot, "kept"}}},
     {"ForeignProcessorIsMarkedAndListedMissing", {{Saved, "cpu"}, {Start}, {Shows}, {Close}, {Exits}, {Snapshot, "rows"}}},
     {"ReorderedLinesChangeNoRowButShowTheWindow", {{Saved, "order"}, {Start}, {Shows}, {Close}, {Exits}, {Snapshot, "rows"}}},
     {"OtherAdapterAndDriveAreMarkedAndKeptAtEveryRefresh",
