@@ -186,8 +186,13 @@ bool PlanReportRows(const SnapshotReport& report, const StoredSnapshot& stored, 
     if (stored.storedLineMatched != nullptr)
         memset(stored.storedLineMatched, 0, stored.storedLineCount * sizeof(int32_t));
 
+    // Room for every row and stored line at once: one block each, so that a
+    // render of many stored lines does not grow its lists step by step.
+    const size_t storedCount = compare ? stored.storedLineCount : 0;
     ItemList<TextSlice> storedLines = ItemList<TextSlice>();
-    bool planned = (!compare || SplitStoredLines(stored, storedLines)) &&
+    bool planned = ReserveItems(plan.rows, (size_t)CountReportLines(report.valueText) + storedCount) &&
+                   ReserveItems(storedLines, storedCount) &&
+                   (!compare || SplitStoredLines(stored, storedLines)) &&
                    PlanDataRows(report, storedLines, stored, compare, plan) &&
                    (!compare || PlanMissingRows(stored, plan));
     FreeItems(storedLines);
