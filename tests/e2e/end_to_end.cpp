@@ -27,7 +27,7 @@ struct Row {
     std::string value;
     int image;
     DWORD_PTR widths[2];  // of label and value, in the list view's font
-    LONG iconWidth;       // as the list view draws the row's icon
+    LONG iconWidth;       // as the list view draws the icons (first row only)
 };
 
 static std::string programPath;  // from --program=<path>; a Unix path becomes Z:\...
@@ -171,8 +171,9 @@ static std::vector<COLORREF> Pixels(HWND control)
 }
 
 // Another process's list view: the item record and its text buffer live in
-// memory allocated in that process.
-static bool ReadListView(HWND list, std::vector<Row>& rows, std::string& failure)
+// memory allocated in that process. Unless `whole`, the values of "MISSING"
+// rows and the texts' widths are left out (a damaged snapshot lists thousands).
+static bool ReadListView(HWND list, std::vector<Row>& rows, std::string& failure, bool whole = true)
 {
     const int kCapacity = 131072;  // a "MISSING" row may carry 127999 characters
     rows.clear();
@@ -184,6 +185,7 @@ static bool ReadListView(HWND list, std::vector<Row>& rows, std::string& failure
     bool ok = remote && SendMessageTimeoutA(list, LVM_GETITEMCOUNT, 0, 0, SMTO_NORMAL, kWaitMs, &count);
     std::string text(kCapacity, '\0');
     for (int index = 0; ok && index < (int)count * 2; ++index) {
+        if (!whole && index % 2 == 1 && rows.back().label == "MISSING") continue;
         // Column 0 with its image, then column 1 of each row.
         LVITEMA item = {LVIF_TEXT | LVIF_IMAGE, index / 2, index % 2, 0, 0, remote + sizeof(LVITEMA), kCapacity};
         DWORD_PTR result = 0;
@@ -196,11 +198,11 @@ static bool ReadListView(HWND list, std::vector<Row>& rows, std::string& failure
         if (ok && text.find('\0') >= read) ok = ReadProcessMemory(process, item.pszText, &text[0], kCapacity, &read);
         RECT icon = {LVIR_ICON};
         if (index % 2 == 0) rows.push_back(Row{text.c_str(), "", item.iImage, {0, 0}, 0});
-        if (ok && index % 2 == 0 && WriteProcessMemory(process, remote, &icon, sizeof(icon), NULL) &&
-            SendMessageTimeoutA(list, LVM_GETITEMRECT, index / 2, (LPARAM)remote, SMTO_NORMAL, kWaitMs, &result))
+        if (ok && index == 0 && WriteProcessMemory(process, remote, &icon, sizeof(icon), NULL) &&
+            SendMessageTimeoutA(list, LVM_GETITEMRECT, 0, (LPARAM)remote, SMTO_NORMAL, kWaitMs, &result))
             ReadProcessMemory(process, remote, &icon, sizeof(icon), NULL), rows.back().iconWidth = icon.right - icon.left;
         if (index % 2 == 1) rows.back().value = text.c_str();
-        SendMessageTimeoutA(list, LVM_GETSTRINGWIDTHA, 0, (LPARAM)item.pszText, SMTO_NORMAL, kWaitMs, &rows.back().widths[index % 2]);
+        if (whole) SendMessageTimeoutA(list, LVM_GETSTRINGWIDTHA, 0, (LPARAM)item.pszText, SMTO_NORMAL, kWaitMs, &rows.back().widths[index % 2]);
     }
     if (!ok) failure = "reading the list view failed, error " + std::to_string(GetLastError());
     VirtualFreeEx(process, remote, 0, MEM_RELEASE);
@@ -500,7 +502,7 @@ static void ExpectWindow(World& w, bool firstRender)
     w.window = WaitFor(w, kCaption, false);
     ASSERT_NE(w.window, (HWND)NULL) << "the window did not show";
     std::string failure;
-    ASSERT_TRUE(ReadListView(GetDlgItem(w.window, 1025), w.rows, failure)) << failure;
+    ASSERT_TRUE(ReadListView(GetDlgItem(w.window, 1025), w.rows, failure, w.marks != w.Damage)) << failure;
     SCOPED_TRACE(Describe(w.rows));
     std::string labels;  // each run of equal labels once
     std::vector<std::string> changed, all, missing;
@@ -531,7 +533,7 @@ static void ExpectWindow(World& w, bool firstRender)
     EXPECT_TRUE(!firstRender || height > 32767 || (rect.right == area.right && rect.bottom == area.bottom));
     // Every label (after its icon) and every value fits its column whole;
     // damaged stored lines (control bytes, 128 000 characters) need not.
-    for (const Row& row : w.rows) EXPECT_EQ(row.iconWidth, MulDiv(16, dpi, 96)) << "icons drawn for " << dpi << " dpi";
+    EXPECT_EQ(w.rows[0].iconWidth, MulDiv(16, dpi, 96)) << "icons drawn for " << dpi << " dpi";
     for (const Row& row : w.rows)
         EXPECT_TRUE(w.marks == w.Damage || (row.widths[0] + MulDiv(16, dpi, 96) < (DWORD_PTR)ListView_GetColumnWidth(GetDlgItem(w.window, 1025), 0) &&
                     row.widths[1] < (DWORD_PTR)ListView_GetColumnWidth(GetDlgItem(w.window, 1025), 1))) << row.label << " cut";
