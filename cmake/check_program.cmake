@@ -1,6 +1,7 @@
 # Usage: cmake -DOBJDUMP=<objdump> -DWINDRES=<windres> -DPROGRAM=<exe> -P check_program.cmake
-# Fails unless the built program carries its hardening bits, asks for no
-# elevation, keeps the classic common controls, names the Windows versions it
+# Fails unless the built program carries its hardening bits and is Terminal
+# Server aware, asks for no elevation, carries every icon at every size from
+# 100 to 300 % display scaling, keeps the classic common controls, names the Windows versions it
 # supports, takes UTF-8 as its ANSI code page, is per-monitor DPI aware and
 # has version 1.4.0.0.
 
@@ -12,8 +13,8 @@ if(NOT dump MATCHES "DllCharacteristics[ \t]+([0-9a-fA-F]+)")
     message(FATAL_ERROR "no DllCharacteristics in the header of ${PROGRAM}")
 endif()
 math(EXPR characteristics "0x${CMAKE_MATCH_1}")
-# HIGH_ENTROPY_VA, DYNAMIC_BASE, NX_COMPAT
-foreach(bit 0x20 0x40 0x100)
+# HIGH_ENTROPY_VA, DYNAMIC_BASE, NX_COMPAT, TERMINAL_SERVER_AWARE
+foreach(bit 0x20 0x40 0x100 0x8000)
     math(EXPR masked "${characteristics} & ${bit}")
     if(masked EQUAL 0)
         math(EXPR shown "${characteristics}" OUTPUT_FORMAT HEXADECIMAL)
@@ -56,6 +57,26 @@ foreach(os 35138b9a-5d96-4fbd-8e2d-a2440225f93a 4a2f28e3-53b9-4441-ba9c-d69d4a4a
     endif()
 endforeach()
 
+# The window icon and the five row icons, drawn for 100, 125, 150, 175, 200,
+# 225, 250 and 300 %: Windows stretches a size the icon lacks into a blur.
+# windres lists each group's sizes as octal "width height" bytes.
+foreach(group 111 113 132 133 134 135)
+    string(FIND "${resources}" "\n${group} 14 /* RT_GROUP_ICON */" start)
+    if(start EQUAL -1)
+        message(FATAL_ERROR "no icon group ${group}")
+    endif()
+    string(SUBSTRING "${resources}" ${start} 1200 block)
+    string(FIND "${block}" "\nEND" block_end)
+    string(SUBSTRING "${block}" 0 ${block_end} block)
+    foreach(size 020 024 030 034 040 044 050 060)
+        string(FIND "${block}" "\"\\${size}\\${size}\\000\\000\"" found)
+        if(found EQUAL -1)
+            math(EXPR pixels "(${size} / 10) * 8 + ${size} % 10")
+            message(FATAL_ERROR "icon ${group} lacks its ${pixels}-pixel image:\n${block}")
+        endif()
+    endforeach()
+endforeach()
+
 foreach(line "FILEVERSION 1, 4, 0, 0" "PRODUCTVERSION 1, 4, 0, 0"
              "VALUE \"FileVersion\", \"1.4.0.0\"" "VALUE \"ProductVersion\", \"1.4.0.0\"")
     string(FIND "${resources}" "${line}" found)
@@ -64,4 +85,4 @@ foreach(line "FILEVERSION 1, 4, 0, 0" "PRODUCTVERSION 1, 4, 0, 0"
     endif()
 endforeach()
 math(EXPR shown "${characteristics}" OUTPUT_FORMAT HEXADECIMAL)
-message(STATUS "DllCharacteristics ${shown}, asInvoker, Windows 7 to 11, UTF-8, per-monitor DPI, version 1.4.0.0")
+message(STATUS "DllCharacteristics ${shown} (Terminal Server aware), icons from 100 to 300 %, asInvoker, Windows 7 to 11, UTF-8, per-monitor DPI, version 1.4.0.0")

@@ -70,8 +70,11 @@ target_link_libraries(tallyview PRIVATE tallyview_win)
 # Self-contained: no DLL beyond those Windows ships.
 target_link_options(tallyview PRIVATE -static -static-libgcc -static-libstdc++)
 # Address space layout randomisation (64-bit) and no code run from data
-# pages. Newer binutils set these by default; older ones do not.
-target_link_options(tallyview PRIVATE -Wl,--dynamicbase,--high-entropy-va,--nxcompat)
+# pages. Newer binutils set these by default; older ones do not. Terminal
+# Server aware: on a Remote Desktop host Windows would otherwise give the
+# program a private per-user Windows folder, which holds no Explorer; the
+# program reads no per-user INI file or other legacy path that folder serves.
+target_link_options(tallyview PRIVATE -Wl,--dynamicbase,--high-entropy-va,--nxcompat,--tsaware)
 set_target_properties(tallyview PROPERTIES OUTPUT_NAME tallyview)
 # Size and reproducibility flags, the package and its check.
 include(${CMAKE_SOURCE_DIR}/cmake/release.cmake)

@@ -10,9 +10,11 @@ Writes into src/resources/ (or the folder given as the only argument):
 
 Icon sizes, largest first in each file, every one drawn at its own size
 rather than scaled from another, so each display scale gets a sharp image:
-  program.ico   64, 48, 40, 32, 24, 20, 16  (small icon 16/20/24/32 and
-                big icon 32/40/48/64 at 100/125/150/200 %)
-  row_*.ico     40, 32, 24, 20, 16          (100 % to 250 %)
+  program.ico   64, 48, 40, 36, 32, 28, 24, 20, 16  (the window icon at
+                16/20/24/28/32/36/40/48 pixels for 100 % to 300 %, and
+                the big icon at 200 %)
+  row_*.ico     48, 40, 36, 32, 28, 24, 20, 16  (100 % to 300 %: Windows
+                stretches a size the file lacks into a blur)
 Each image is 32 bits per pixel with an AND mask. The 16x16 images, and
 the 32x32 program image, are the hand-tuned originals; the other sizes
 scale the same design and round its geometry to whole pixels.
@@ -146,7 +148,7 @@ def write_icon(path, canvases):
 # At other sizes the margin and every stroke are size // 16 pixels, whole
 # pixels so edges stay sharp; positions and radii scale with the size.
 
-ROW_ICON_SIZES = (40, 32, 24, 20, 16)
+ROW_ICON_SIZES = (48, 40, 36, 32, 28, 24, 20, 16)
 
 
 def shade(colour, factor):
@@ -222,7 +224,7 @@ BRIGHT_GREEN = (32, 224, 32)
 # ---------------------------------------------------------------------------
 # Program icon: a card holding a small bar chart, like a tally of readings.
 
-PROGRAM_ICON_SIZES = (64, 48, 40, 32, 24, 20, 16)
+PROGRAM_ICON_SIZES = (64, 48, 40, 36, 32, 28, 24, 20, 16)
 
 # Two hand-tuned layouts: the 16 one packs the bars edge to edge, the 32 one
 # spaces them out. Sizes below 32 scale the first, 32 and up the second.

@@ -50,12 +50,14 @@ static void OnOptionsInit(HWND dialog)
 
 // Starts the Explorer of the Windows folder by its full path: given a bare
 // name the shell would look in the current folder first, which may be a
-// downloads folder holding anything.
+// downloads folder holding anything. The shared Windows folder: on a Remote
+// Desktop host the plain call may answer a private per-user folder, which
+// holds no Explorer.
 static void StartExplorer(const char* parameters)
 {
     char folder[MAX_PATH];
     char explorer[MAX_PATH];
-    UINT length = GetWindowsDirectoryA(folder, sizeof(folder));
+    UINT length = GetSystemWindowsDirectoryA(folder, sizeof(folder));
     if (length == 0 || length >= sizeof(folder) ||
         !JoinPath(folder, length, "explorer.exe", explorer, sizeof(explorer)))
         return;
