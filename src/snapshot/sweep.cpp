@@ -146,6 +146,11 @@ bool BuildReport(const SweepFigures& figures, RunningExtremes& extremes, Snapsho
     return true;
 }
 
+bool DevicePropertyRetryAllowed(uint32_t attempt, uint32_t offeredSize, uint32_t requiredSize)
+{
+    return attempt < 4 && requiredSize > offeredSize;
+}
+
 void FreeSweepFigures(SweepFigures& figures)
 {
     FreeItems(figures.processors);

@@ -38,6 +38,14 @@ struct SweepFigures {
 // Gives back the lists of the figures.
 void FreeSweepFigures(SweepFigures& figures);
 
+// Whether a device property that did not fit a buffer of `offeredSize` bytes
+// is asked for again with the `requiredSize` the platform now names, as try
+// number `attempt` (0 for the first, made with no buffer at all). Only while
+// the size asked for grows, and a few times at most: an ANSI property whose
+// size is reported in UTF-16 bytes can stay too small for ever, and a logon
+// start must not spin on it. A property given up on counts as unreadable.
+bool DevicePropertyRetryAllowed(uint32_t attempt, uint32_t offeredSize, uint32_t requiredSize);
+
 // Rebuilds the report from the figures, row by row in the fixed order, and
 // updates the running extremes. Returns false at the first failed growth or
 // when the processes could not be counted; the rows appended so far stay,

@@ -134,7 +134,8 @@ static void CountProcesses(SweepFigures& figures)
 
 // Reads one registry property of a device with the two-call pattern into
 // `value`, zero-filled to exactly the size the platform asks for and ended
-// within it. `value` is left empty when the device has no such property.
+// within it. `value` is left empty when the device has no such property or
+// it cannot be read (DevicePropertyRetryAllowed).
 // False only when the memory for it could not be had: a device is never
 // left out of a sweep for lack of memory, the sweep fails instead.
 static bool ReadDeviceProperty(HDEVINFO devices, SP_DEVINFO_DATA& device, DWORD property,
@@ -144,8 +145,11 @@ static bool ReadDeviceProperty(HDEVINFO devices, SP_DEVINFO_DATA& device, DWORD 
     DWORD required = 0;
     if (SetupDiGetDeviceRegistryPropertyA(devices, &device, property, NULL, NULL, 0, &required))
         return true;
-    while (GetLastError() == ERROR_INSUFFICIENT_BUFFER && required > 0) {
-        DWORD size = required;
+    DWORD size = 0;
+    for (uint32_t attempt = 0; GetLastError() == ERROR_INSUFFICIENT_BUFFER &&
+                               DevicePropertyRetryAllowed(attempt, size, required);
+         ++attempt) {
+        size = required;
         if (!ReserveItems(value, size))
             return false;
         ZeroMemory(value.items, size);

@@ -11,15 +11,38 @@
 #include "snapshot/sweep_win.h"
 #include "window/render_plan.h"
 
-// Widest line of a text in the report font.
-static int32_t MeasureTextWidth(HDC dc, const char* text)
+// UTF-16 units of a text with its NUL, decoded in the ANSI code page.
+static size_t WideLength(const char* text)
 {
-    RECT rect = {0, 0, 20000, 20000};
-    DrawTextA(dc, text != NULL ? text : "", -1, &rect, DT_CALCRECT);
-    return rect.right - rect.left;
+    int length = MultiByteToWideChar(CP_ACP, 0, text != NULL ? text : "", -1, NULL, 0);
+    return length > 0 ? (size_t)length : 1;
 }
 
-static void MeasureReport(HWND window, RenderMeasures& measures)
+// Widest line of a text in the report font. Measured as UTF-16, decoded in
+// the ANSI code page as the list view decodes the rows it is given: the ANSI
+// call may go by the font's character set instead and misjudge a name in
+// another script. `wide` has room for the text (WideLength).
+static int32_t MeasureTextWidth(HDC dc, const char* text, ItemList<wchar_t>& wide)
+{
+    RECT rect = {0, 0, 20000, 20000};
+    int length = MultiByteToWideChar(CP_ACP, 0, text != NULL ? text : "", -1, wide.items,
+                                     (int)wide.capacity);
+    if (length > 0)
+        DrawTextW(dc, wide.items, -1, &rect, DT_CALCRECT);
+    return length > 0 ? rect.right - rect.left : 0;
+}
+
+// Room for the widest of the texts that MeasureReport measures.
+static size_t MeasureRoom()
+{
+    size_t room = WideLength(appState.report.valueText.text);
+    size_t stored = WideLength(appState.storedText);
+    size_t labels = WideLength(appState.report.labelText.text);
+    room = stored > room ? stored : room;
+    return labels > room ? labels : room;
+}
+
+static void MeasureReport(HWND window, ItemList<wchar_t>& wide, RenderMeasures& measures)
 {
     WINDOWINFO windowInfo;
     ZeroMemory(&windowInfo, sizeof(windowInfo));
@@ -38,9 +61,9 @@ static void MeasureReport(HWND window, RenderMeasures& measures)
     HDC dc = GetWindowDC(window);
     HFONT listFont = (HFONT)SendDlgItemMessageA(window, IDC_REPORT_LIST, WM_GETFONT, 0, 0);
     HGDIOBJ previousFont = SelectObject(dc, listFont != NULL ? listFont : appState.measureFont);
-    measures.valueTextWidth = MeasureTextWidth(dc, appState.report.valueText.text);
-    measures.storedTextWidth = MeasureTextWidth(dc, appState.storedText);
-    measures.labelTextWidth = MeasureTextWidth(dc, appState.report.labelText.text);
+    measures.valueTextWidth = MeasureTextWidth(dc, appState.report.valueText.text, wide);
+    measures.storedTextWidth = MeasureTextWidth(dc, appState.storedText, wide);
+    measures.labelTextWidth = MeasureTextWidth(dc, appState.report.labelText.text, wide);
     SelectObject(dc, previousFont);
     ReleaseDC(window, dc);
     measures.storedTextEmpty = appState.storedText[0] == '\0';
@@ -183,10 +206,12 @@ bool RenderReport(HWND window, bool firstRender)
                              appState.storedLineMatched};
     RenderPlan plan = RenderPlan();
     ItemList<char> text = ItemList<char>();
+    ItemList<wchar_t> wide = ItemList<wchar_t>();
     if (!PlanReportRows(appState.report, stored, appState.dozidodUder != 0, plan) ||
-        !ReserveItems(text, LongestPlannedText(plan) + 1)) {
+        !ReserveItems(text, LongestPlannedText(plan) + 1) || !ReserveItems(wide, MeasureRoom())) {
         FreeRenderPlan(plan);
         FreeItems(text);
+        FreeItems(wide);
         return ShowRenderFailure();
     }
 
@@ -197,7 +222,8 @@ bool RenderReport(HWND window, bool firstRender)
         LoadWindowImages(window);
 
     RenderMeasures measures;
-    MeasureReport(window, measures);
+    MeasureReport(window, wide, measures);
+    FreeItems(wide);
     for (size_t i = 0; i < plan.rows.count; ++i)
         InsertPlannedRow(list, plan.rows.items[i], text.items);
     RECT row = {LVIR_BOUNDS, 0, 0, 0};

@@ -111,6 +111,9 @@ TEST(Sweep, FormsEachRowFromTheQueriedFiguresAndListsItInOrderWithItsShadeAndKin
         {"64 GB", memory({68719476736, 34359738368, 0, 0}), "67108MB 50% [Min 50% Max 190%]"},
         {"more page file free than in all", memory({1000, 500, 100, 200}), "0MB 50% [Min 50% Max 190%]"},
         {"total unknown", memory({0, 0, 0, 0}), "0MB 0% [Min 0% Max 190%]"},
+        {"property asked again: first, grown; same size, shrunk, fifth try", YesNo(DevicePropertyRetryAllowed(0, 0, 1)) +
+         YesNo(DevicePropertyRetryAllowed(3, 40, 41)) + YesNo(DevicePropertyRetryAllowed(1, 40, 40)) +
+         YesNo(DevicePropertyRetryAllowed(1, 40, 20)) + YesNo(DevicePropertyRetryAllowed(4, 40, 80)), "yesyesnonono"},
         {"over 4096 processes", processes(5000), "5000 [Min 5000 Max 5000]"}, {"then fewer", processes(4097), "4097 [Min 4097 Max 5000]"},
         {"values", report.valueText.text, "alice\n2024 March 05 - 14:07\nPC7\n1 Day 1 Hour 1 Minute\n" + cpus +
          "2000MB 50% [Min 50% Max 50%]\n48 [Min 48 Max 60]\n" + devices + "[C:] System Local 953.67GB NTFS 63%\n[D:]  Local 0.00MB FAT 0%"},
