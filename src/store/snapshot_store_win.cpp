@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -9,6 +10,7 @@
 
 #include "app/app_state_win.h"
 #include "snapshot/sweep_win.h"
+#include "store/legacy_lines.h"
 #include "store/snapshot_file.h"
 
 static const char kShellFoldersKey[] =
@@ -70,6 +72,58 @@ static void ReadSnapshotFile(HANDLE file)
     appState.storedLineCount = load.lineCount;
 }
 
+// The earlier build's lines are in the system's legacy ANSI code page, the
+// system locale's default; GetACP answers 65001 where UTF-8 is in force.
+struct LegacyConversion {
+    UINT codePage;
+    ItemList<wchar_t> wide;
+};
+
+static bool AppendLegacyLine(const char* line, size_t length, void* context, ItemList<char>& out)
+{
+    LegacyConversion& conversion = *static_cast<LegacyConversion*>(context);
+    if (length == 0 || length > INT_MAX)
+        return AppendItems(out, line, length);
+    int units = MultiByteToWideChar(conversion.codePage, 0, line, (int)length, NULL, 0);
+    if (units <= 0)
+        return AppendItems(out, line, length);
+    if (!ReserveItems(conversion.wide, (size_t)units))
+        return false;
+    MultiByteToWideChar(conversion.codePage, 0, line, (int)length, conversion.wide.items, units);
+    int bytes = WideCharToMultiByte(CP_UTF8, 0, conversion.wide.items, units, NULL, 0, NULL, NULL);
+    if (bytes <= 0 || !ReserveItems(out, out.count + (size_t)bytes))
+        return bytes <= 0 && AppendItems(out, line, length);
+    WideCharToMultiByte(CP_UTF8, 0, conversion.wide.items, units, out.items + out.count, bytes,
+                        NULL, NULL);
+    out.count += (size_t)bytes;
+    return true;
+}
+
+// A snapshot of the earlier build, read where UTF-8 is the ANSI code page:
+// its lines that are not UTF-8 are taken in the legacy code page and held as
+// UTF-8 from here on, so that they match this build's lines and show whole
+// as MISSING. Where the ANSI code page is the system's own (Windows 7 to 10
+// before 1903), the lines are as both builds write them. False when there
+// was no memory for it.
+static bool ConvertLegacySnapshot()
+{
+    if (GetACP() != CP_UTF8 || IsValidUtf8(appState.storedText, strlen(appState.storedText)))
+        return true;
+    DWORD codePage = 0;
+    if (!GetLocaleInfoW(LOCALE_SYSTEM_DEFAULT, LOCALE_IDEFAULTANSICODEPAGE | LOCALE_RETURN_NUMBER,
+                        reinterpret_cast<LPWSTR>(&codePage), sizeof(codePage) / sizeof(WCHAR)) ||
+        codePage == 0 || codePage == CP_UTF8)
+        return true;
+    LegacyConversion conversion = {codePage, ItemList<wchar_t>()};
+    ItemList<char> text = ItemList<char>();
+    bool converted = ConvertLegacyLines(appState.storedText, AppendLegacyLine, &conversion, text);
+    if (converted)
+        memcpy(appState.storedText, text.items, text.count);
+    FreeItems(conversion.wide);
+    FreeItems(text);
+    return converted;
+}
+
 // A read-only snapshot cannot be opened for reading and writing, so it counts
 // as none. Tested on the attribute too, so the answer does not depend on the
 // rights of the account (an administrator may open it anyway).
@@ -98,6 +152,8 @@ bool LoadAndCompareSnapshot()
         return true;
     ReadSnapshotFile(file);
     CloseHandle(file);
+    if (!ConvertLegacySnapshot())
+        return false;
 
     // One match flag per stored line. Without them every row would show as
     // changed, so a start short of memory ends as after a failed sweep.

@@ -302,9 +302,11 @@ static const std::string kUserName = "Łukasz.Żółć";  // the user, as the te
 //   LinkFolders  one folder per location; what each holds (see LinkFiles)
 //   Tamper       run a copy of the program with its donation address changed
 //   Remove       a folder, with everything in it
+//   Legacy       the saved snapshot as the earlier build wrote it, in code
+//                page 1252, with the line `text` added when given
 // Actions, then expectations: see Walk.
 enum Op {
-    Saved, Damaged, ReadOnly, Locked, AppData, LongAppData, Temp, Marker, LinkFolders, Tamper, Remove,
+    Saved, Damaged, ReadOnly, Locked, AppData, LongAppData, Temp, Marker, LinkFolders, Tamper, Remove, Legacy,
     Start, SecondCopy, Click, Command, Close, Tick, EndSession,
     Shows, Silent, Platform, Box, Opens, Control, Gone, Exits, File, Snapshot, Boxes,
     Links, DataFolder, Explored, Pictures
@@ -667,6 +669,21 @@ static void Walk(World& w, const Step& s)
         ASSERT_TRUE(WriteBytes(w.program, bytes));
         return;
     case Remove: return DeleteTree(text);
+    case Legacy: {
+        // Recoded where it is UTF-8 still; drive C:'s label (cmake/wine_prefix.cmake) in 1252 must be in it.
+        WCHAR wide[65536];
+        char legacy[65536];
+        std::string line = text.empty() ? "" : "\r\n" + text;
+        ASSERT_TRUE(ReadBytes(w.Snapshot(), bytes) && bytes.size() > 1 && bytes.size() + line.size() < 65536);
+        bytes.insert(bytes.size() - 1, line);
+        int units = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes.data(), (int)bytes.size(), wide, 65536);
+        int size = units ? WideCharToMultiByte(1252, 0, wide, units, legacy, sizeof(legacy), NULL, NULL) : 0;
+        if (size) bytes.assign(legacy, size);
+        ASSERT_NE(bytes.find("Donn\xe9" "es"), std::string::npos) << "no label in code page 1252: " << bytes.c_str();
+        w.marks = w.AsSetUp, w.changed.clear(), w.missing.clear();
+        if (!text.empty()) w.missing.push_back(text);
+        return WriteSnapshot(w, bytes);
+    }
     case Start: return StartProgram(w, s.number);
     case SecondCopy: {
         World second = w;
@@ -847,6 +864,10 @@ static const Scenario kScenarios[] = {
     {"FolderInPlaceOfTheSnapshot", {{Damaged, "folder"}, {Start}, {Shows}, {Close}, {Exits}, {Snapshot, "folder"}}},
     {"ReadOnlySnapshotCountsAsNoneAndIsKept",
      {{Saved}, {ReadOnly, "", 1}, {Start}, {Shows}, {Close}, {Exits}, {Snapshot, "kept"}}},
+    // A snapshot of the earlier build, in code page 1252: silent, and its missing line shown whole.
+    {"EarlierBuildsCodePage1252LinesStillMatch",
+     {{Start}, {Shows}, {Close}, {Exits}, {Legacy}, {Start, "", 1}, {Silent, "", 1}, {Exits},
+      {Snapshot, "kept"}, {Legacy, "Carte réseau"}, {Start}, {Shows}, {Close}, {Exits}, {Snapshot, "rows"}}},
     {"LockedSnapshotIsShownAndKept", {{Saved}, {Locked}, {Start}, {Shows}, {Close}, {Exits}, {Snapshot, "kept"}}},
     // "AppData" values that name no usable folder: shown, nothing made.
     {"AppDataMissing", {{AppData}, {Start}, {Shows}, {Close}, {Exits}, {DataFolder}}},

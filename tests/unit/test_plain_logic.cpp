@@ -19,6 +19,7 @@
 #include "options/referrer_page.h"
 #include "snapshot/row_text.h"
 #include "snapshot/sweep.h"
+#include "store/legacy_lines.h"
 #include "store/snapshot_file.h"
 #include "window/render_plan.h"
 
@@ -171,8 +172,24 @@ std::string Loaded(const std::string& bytes)
     return std::string(text.data()) + "|" + std::to_string(load.lineCount);
 }
 
+// The loaded `text` with its lines that are not UTF-8 taken as Latin-1, as a legacy code page stands in here.
+std::string Legacy(const std::string& text)
+{
+    auto latin1 = [](const char* line, size_t length, void*, ItemList<char>& out) {
+        bool ok = true;
+        for (const unsigned char c : std::string(line, length))
+            ok = ok && (c < 0x80 ? AppendItem(out, (char)c) : AppendItem(out, (char)(0xC0 | c >> 6)) && AppendItem(out, (char)(0x80 | (c & 0x3F))));
+        return ok;
+    };
+    ItemList<char> out{};
+    const std::string converted = ConvertLegacyLines(text.c_str(), latin1, nullptr, out) ? std::string(out.items, out.count) : "<refused>";
+    return FreeItems(out), converted;
+}
+std::string Utf8(std::initializer_list<const char*> texts) { std::string r; for (const char* t : texts) r += YesNo(IsValidUtf8(t, strlen(t))) + " "; return r; }
+
 TEST(SnapshotFile, IsSavedByteForByteLoadedAsATextStreamComparedWholeAndNeverMisplaced)
 {
+    const std::string a(127997, 'a');
     const std::string data = "\\[hollowpinestudio]TallyviewData", fits(259 - data.size() - strlen("\\PC.txt"), 'a');
     // The file path and, after "in", the folder composed for the snapshot of computer "PC".
     auto paths = [](const std::string& appData, std::vector<char> folder = std::vector<char>(260)) {
@@ -185,6 +202,12 @@ TEST(SnapshotFile, IsSavedByteForByteLoadedAsATextStreamComparedWholeAndNeverMis
         {"long file", Loaded(std::string(1000000, 'x')), std::string(127999, 'x') + "|1"},
         {"line feed fills the text", Loaded(std::string(127998, 'y') + "\r\nz"), std::string(127998, 'y') + "\n|1"},
         {"equal: same, absent/empty, LF, blank", Equal("A", "A") + Equal(nullptr, "") + Equal("A", "A\n") + Equal("A ", "A"), "yesyesnono"},
+        {"UTF-8: 2, 3, 4 bytes, U+10FFFF", Utf8({"\xc3\xa9", "\xe2\x82\xac", "\xf0\x9f\x98\x80", "\xf4\x8f\xbf\xbf"}), "yes yes yes yes "},
+        {"not UTF-8: overlong 2 and 3, surrogate, past U+10FFFF, cut, lone continuation, F5",
+         Utf8({"\xc1\xbf", "\xe0\x9f\xbf", "\xed\xa0\x80", "\xf4\x90\x80\x80", "a\xe2\x82", "\x80", "\xf5\x80\x80\x80"}), "no no no no no no no "},
+        {"legacy lines converted, UTF-8 and CR kept", Legacy("Donn\xe9" "es\r\n\xd0\xa1\n\nNo\xeb" "l"), "Donn\xc3\xa9" "es\r\n\xd0\xa1\n\nNo\xc3\xab" "l\0"s},
+        {"grown to the limit, then past it in a character", std::to_string(Legacy(a + "\xe9").size()) + Legacy(a + "a\xe9"),
+         std::to_string(128000) + a + "a\0"s},
         {"259 and 260 characters", paths(fits) + "|" + paths(fits + "a").substr(0, 10),
          fits + data + "\\PC.txt in " + fits + data + "|<refused:>"},
     });
