@@ -5,8 +5,11 @@
 
 #include <cstdint>
 
+#include "common/item_list.h"
+#include "common/pixel_rect.h"
 #include "snapshot/machine_rows.h"
 #include "snapshot/snapshot_report.h"
+#include "window/dpi_change.h"
 
 // Capacities of the fixed buffers.
 enum {
@@ -47,6 +50,10 @@ struct AppState {
     char referrerPageText[kReferrerPageTextSize];
     uint8_t comInitialized;  // CoInitialize ran; shutdown balances it once
     uint8_t renderErrorShowing;  // the box of a failed render is up
+    HFONT listFont;              // the list's font since a scale change
+    ItemList<HICON> retiredIcons;  // window icons replaced while dialogs showed them
+    PixelRect renderedWorkArea;  // the work area of the last render
+    DpiChangeGuard dpiChange;
 };
 
 extern AppState appState;

@@ -70,6 +70,14 @@ void ShutdownApplication()
         DestroyWindow(appState.mainWindow);
         appState.mainWindow = NULL;
     }
+    // Used by the list and the dialogs until they are gone.
+    if (appState.listFont != NULL) {
+        DeleteObject(appState.listFont);
+        appState.listFont = NULL;
+    }
+    for (size_t i = 0; i < appState.retiredIcons.count; ++i)
+        DestroyIcon(appState.retiredIcons.items[i]);
+    FreeItems(appState.retiredIcons);
     if (appState.comInitialized) {
         CoUninitialize();
         appState.comInitialized = 0;

@@ -6,6 +6,7 @@
 #include "app/application_win.h"
 #include "options/options_dialog_win.h"
 #include "resource.h"
+#include "window/dpi_change.h"
 #include "window/render_win.h"
 
 static void InsertReportColumns(HWND list)
@@ -27,6 +28,32 @@ static void InsertReportColumns(HWND list)
     SendMessageA(list, LVM_INSERTCOLUMNA, 1, (LPARAM)&column);
 }
 
+// The window lays itself out at every scale (RenderReport). From Windows 10
+// version 1703 on, the dialog manager would also resize it and its controls
+// and send them a new font after that, when the program has already measured
+// in the old one: texts cut and the bar misplaced until the next refresh. So
+// it is told not to; Options, Links and Donate keep its scaling. Looked up at
+// run time, as older systems lack the calls.
+static void OptOutOfDialogScaling(HWND window)
+{
+    typedef BOOL(WINAPI * SetBehaviorCall)(HWND, int, int);
+    const int kDialogDisableAll = 1;           // DDC_DISABLE_ALL
+    const int kControlKeepFontAndPlace = 3;    // DCDC_DISABLE_FONT_UPDATE | DCDC_DISABLE_RELAYOUT
+    HMODULE user32 = GetModuleHandleA("user32.dll");
+    SetBehaviorCall setDialog = reinterpret_cast<SetBehaviorCall>(
+        reinterpret_cast<void*>(GetProcAddress(user32, "SetDialogDpiChangeBehavior")));
+    SetBehaviorCall setControl = reinterpret_cast<SetBehaviorCall>(
+        reinterpret_cast<void*>(GetProcAddress(user32, "SetDialogControlDpiChangeBehavior")));
+    if (setDialog != NULL)
+        setDialog(window, kDialogDisableAll, kDialogDisableAll);
+    if (setControl != NULL) {
+        setControl(GetDlgItem(window, IDC_REPORT_LIST), kControlKeepFontAndPlace,
+                   kControlKeepFontAndPlace);
+        setControl(GetDlgItem(window, IDC_OPTIONS_BUTTON), kControlKeepFontAndPlace,
+                   kControlKeepFontAndPlace);
+    }
+}
+
 static void OnInformationInit(HWND window)
 {
     ShowWindow(window, SW_HIDE);
@@ -36,12 +63,13 @@ static void OnInformationInit(HWND window)
     HWND list = GetDlgItem(window, IDC_REPORT_LIST);
     SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
     InsertReportColumns(list);
+    OptOutOfDialogScaling(window);
 
     SetTimer(window, kRefreshTimerId, kRefreshPeriodMs, NULL);
 
     // Start-up has decided that the window is shown (ConfigurationToShow);
     // in network mode its configuration is saved when the program ends.
-    if (!RenderReport(window, true))
+    if (!RenderReport(window, true, true))
         PostQuitMessage(0);
     if (appState.dozidodUder)
         appState.saveOnExit = 1;
@@ -61,15 +89,41 @@ static void OpenOptionsDialog(HWND window)
     SetActiveWindow(window);
 }
 
-// Moved to a monitor of another scale: the suggested rectangle, then the
-// icons and every pixel figure at the new DPI.
+static PixelRect ToPixelRect(const RECT& rect)
+{
+    return PixelRect{rect.left, rect.top, rect.right, rect.bottom};
+}
+
+// Moved to a monitor of another scale, or the scale changed: the suggested
+// rectangle, then the list's font, the icons and every pixel figure at the
+// new DPI (GetDpiForWindow answers it already), in one render. A window that
+// sat at the corner goes back to it; one the user moved keeps the suggested
+// place. A change that this render brings about itself, by moving the
+// window onto another monitor, is rendered for in one more pass.
 static void OnInformationDpiChanged(HWND window, const RECT& suggested)
 {
+    if (!BeginDpiChange(appState.dpiChange))
+        return;
+    RECT current;
+    RECT workArea;
+    GetWindowRect(window, &current);
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &workArea, 0);
+    const bool toCorner = WindowSatAtCorner(ToPixelRect(current), ToPixelRect(workArea),
+                                            appState.renderedWorkArea);
     SetWindowPos(window, NULL, suggested.left, suggested.top, suggested.right - suggested.left,
                  suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
-    ReloadWindowImages(window);
-    if (!appState.renderErrorShowing && !RenderReport(window, false))
-        PostQuitMessage(0);
+    for (int pass = 0;; ++pass) {
+        RescaleWindowImages(window);
+        if (appState.renderErrorShowing)
+            break;
+        if (!RenderReport(window, false, toCorner)) {
+            PostQuitMessage(0);
+            break;
+        }
+        if (!DpiChangeNeedsAnotherPass(appState.dpiChange, pass))
+            break;
+    }
+    EndDpiChange(appState.dpiChange);
 }
 
 INT_PTR CALLBACK InformationWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
@@ -81,7 +135,7 @@ INT_PTR CALLBACK InformationWindowProc(HWND window, UINT message, WPARAM wParam,
     case WM_TIMER:
         // Nothing while a failed render's box is up: that box already ends
         // the program once it is closed.
-        if (!appState.renderErrorShowing && !RenderReport(window, false))
+        if (!appState.renderErrorShowing && !RenderReport(window, false, false))
             PostQuitMessage(0);
         break;
     case WM_COMMAND:

@@ -6,6 +6,7 @@
 #include <ctime>
 
 #include "app/app_state_win.h"
+#include "common/window_dpi.h"
 #include "common/window_dpi_win.h"
 #include "resource.h"
 #include "snapshot/sweep_win.h"
@@ -104,7 +105,7 @@ static size_t LongestPlannedText(const RenderPlan& plan)
     return longest;
 }
 
-static void PlaceReportWindow(HWND window, const WindowLayout& layout, bool firstRender)
+static void PlaceReportWindow(HWND window, const WindowLayout& layout, bool toCorner)
 {
     HWND list = GetDlgItem(window, IDC_REPORT_LIST);
     SendMessageA(list, LVM_SETCOLUMNWIDTH, 0, layout.column0Width);
@@ -112,7 +113,7 @@ static void PlaceReportWindow(HWND window, const WindowLayout& layout, bool firs
 
     // Later renders keep the corner the user may have dragged it to.
     UINT flags = SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOOWNERZORDER;
-    if (!firstRender)
+    if (!toCorner)
         flags |= SWP_NOMOVE;
     SetWindowPos(window, NULL, layout.windowLeft, layout.windowTop, layout.windowWidth,
                  layout.windowHeight, flags);
@@ -167,16 +168,81 @@ static void LoadWindowImages(HWND window)
     SendMessageA(window, WM_SETICON, ICON_BIG, (LPARAM)appState.windowIcon);
 }
 
-void ReloadWindowImages(HWND window)
+struct IconSearch {
+    HICON icon;
+    bool shown;
+};
+
+static BOOL CALLBACK FindIconShown(HWND window, LPARAM lParam)
 {
+    IconSearch& search = *reinterpret_cast<IconSearch*>(lParam);
+    search.shown = (HICON)SendMessageA(window, WM_GETICON, ICON_SMALL, 0) == search.icon ||
+                   (HICON)SendMessageA(window, WM_GETICON, ICON_BIG, 0) == search.icon;
+    return !search.shown;
+}
+
+// Whether a window of the program (the Options, Links and Donate dialogs
+// take the window icon when they open) still shows the icon.
+static bool IconShown(HICON icon)
+{
+    IconSearch search = {icon, false};
+    EnumThreadWindows(GetCurrentThreadId(), FindIconShown, reinterpret_cast<LPARAM>(&search));
+    return search.shown;
+}
+
+// A replaced window icon is destroyed once no window shows it; until then it
+// is kept (and, without the memory to keep it listed, never destroyed).
+static void RetireWindowIcon(HICON icon)
+{
+    size_t kept = 0;
+    for (size_t i = 0; i < appState.retiredIcons.count; ++i) {
+        HICON retired = appState.retiredIcons.items[i];
+        if (IconShown(retired))
+            appState.retiredIcons.items[kept++] = retired;
+        else
+            DestroyIcon(retired);
+    }
+    appState.retiredIcons.count = kept;
+    if (icon != NULL && !IconShown(icon))
+        DestroyIcon(icon);
+    else if (icon != NULL)
+        AppendItem(appState.retiredIcons, icon);
+}
+
+// The dialog manager makes the dialog's font once, at the DPI the window was
+// made at, and sends no new one at a change of scale (the window lays itself
+// out, OnInformationInit): the list's font is made here for the new DPI, the
+// template's face and size at that DPI.
+static void MakeListFont(HWND window, UINT dpi)
+{
+    const int32_t kTemplateFontPoints = 8;  // FONT 8 of template 106
+    HWND list = GetDlgItem(window, IDC_REPORT_LIST);
+    HFONT current = (HFONT)SendMessageA(list, WM_GETFONT, 0, 0);
+    LOGFONTA font;
+    if (current == NULL || GetObjectA(current, sizeof(font), &font) != (int)sizeof(font))
+        return;
+    font.lfHeight = FontHeightAtDpi(kTemplateFontPoints, dpi);
+    font.lfWidth = 0;
+    HFONT made = CreateFontIndirectA(&font);
+    if (made == NULL)
+        return;
+    SendMessageA(list, WM_SETFONT, (WPARAM)made, FALSE);
+    if (appState.listFont != NULL)
+        DeleteObject(appState.listFont);
+    appState.listFont = made;
+}
+
+void RescaleWindowImages(HWND window)
+{
+    MakeListFont(window, WindowDpi(window));
     SendDlgItemMessageA(window, IDC_REPORT_LIST, LVM_SETIMAGELIST, LVSIL_SMALL, 0);
     if (appState.rowIconList != NULL)
         ImageList_Destroy(appState.rowIconList);
-    if (appState.windowIcon != NULL)
-        DestroyIcon(appState.windowIcon);
     appState.rowIconList = NULL;
+    HICON previous = appState.windowIcon;
     appState.windowIcon = NULL;
     LoadWindowImages(window);
+    RetireWindowIcon(previous);
 }
 
 // The one box of a failed render. While it is up the refresh timer's ticks
@@ -191,7 +257,7 @@ static bool ShowRenderFailure()
     return false;
 }
 
-bool RenderReport(HWND window, bool firstRender)
+bool RenderReport(HWND window, bool firstRender, bool toCorner)
 {
     uint32_t now = (uint32_t)time(NULL);
     if (SweepIsDue(now, appState.lastSweepTime)) {
@@ -233,11 +299,12 @@ bool RenderReport(HWND window, bool firstRender)
     RECT workArea;
     SystemParametersInfoA(SPI_GETWORKAREA, 0, &workArea, 0);
     PixelRect area = {workArea.left, workArea.top, workArea.right, workArea.bottom};
+    appState.renderedWorkArea = area;
     WindowLayout layout;
     ComputeWindowLayout(measures, plan.rowCounter, plan.missingCount, area, layout);
     FreeRenderPlan(plan);
     FreeItems(text);
-    PlaceReportWindow(window, layout, firstRender);
+    PlaceReportWindow(window, layout, firstRender || toCorner);
     ShowWindow(window, SW_SHOWNORMAL);
     return true;
 }

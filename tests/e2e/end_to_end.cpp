@@ -156,14 +156,17 @@ static bool Responds(HWND window)
     return SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, kWaitMs, &ignored) != 0;
 }
 
-// A row of pixels through the middle of a control as the screen shows it,
-// its window raised and painted afresh.
-static std::vector<COLORREF> Pixels(HWND control)
+// A row of pixels through the middle of a control as the screen shows it, or
+// of the icon in a window's caption, its window raised and painted afresh.
+static std::vector<COLORREF> Pixels(HWND control, bool captionIcon = false)
 {
     RECT rect;
+    TITLEBARINFO title = {sizeof(title)};
     SetWindowPos(GetAncestor(control, GA_ROOT), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    RedrawWindow(control, NULL, NULL, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    RedrawWindow(control, NULL, NULL, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW);
     Responds(control), Sleep(300), GetWindowRect(control, &rect);
+    if (captionIcon && GetTitleBarInfo(control, &title))  // the icon: left of the title bar, which leaves it out
+        rect = {rect.left, title.rcTitleBar.top, title.rcTitleBar.left + 8, title.rcTitleBar.bottom};
     std::vector<COLORREF> pixels;
     HDC screen = GetDC(NULL);
     for (int x = rect.left + 8; x < rect.right - 8; ++x) pixels.push_back(GetPixel(screen, x, (rect.top + rect.bottom) / 2));
@@ -307,7 +310,7 @@ static const std::string kUserName = "Łukasz.Żółć";  // the user, as the te
 // Actions, then expectations: see Walk.
 enum Op {
     Saved, Damaged, ReadOnly, Locked, AppData, LongAppData, Temp, Marker, LinkFolders, Tamper, Remove, Legacy,
-    Start, SecondCopy, Click, Command, Close, Tick, EndSession,
+    Start, SecondCopy, Click, Command, Close, Tick, Rescale, EndSession,
     Shows, Silent, Platform, Box, Opens, Control, Gone, Exits, File, Snapshot, Boxes,
     Links, DataFolder, Explored, Pictures
 };
@@ -717,6 +720,29 @@ static void Walk(World& w, const Step& s)
         EXPECT_EQ(SnapshotOf(w.rows), bytes);
         return;
     }
+    case Rescale: {
+        // A change to `number` dpi with the rectangle Windows suggests, to
+        // the window at the corner, or moved away first ("moved"): back at
+        // the corner, or at the suggested place; every row whole, and the
+        // icon of dialog `text` (opened before) still drawn.
+        std::vector<COLORREF> icon = text.empty() ? std::vector<COLORREF>() : Pixels(WaitFor(w, text, false), true);
+        if (more == "moved") SetWindowPos(w.window, NULL, area.left + 40, area.top + 30, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+        GetWindowRect(w.window, &rect);
+        // Scaled about its centre, so that only a render that goes back to the corner is found there.
+        const int dpi = GetDpiForWindow(w.window), x = (rect.left + rect.right) / 2, y = (rect.top + rect.bottom) / 2;
+        const int width = MulDiv(rect.right - rect.left, s.number, dpi), height = MulDiv(rect.bottom - rect.top, s.number, dpi);
+        RECT suggested = {x - width / 2, y - height / 2, x - width / 2 + width, y - height / 2 + height};
+        HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, w.process.dwProcessId);
+        void* remote = VirtualAllocEx(process, NULL, sizeof(suggested), MEM_COMMIT, PAGE_READWRITE);
+        EXPECT_TRUE(remote && WriteProcessMemory(process, remote, &suggested, sizeof(suggested), NULL) &&
+                    SendMessageTimeoutA(w.window, WM_DPICHANGED, MAKEWPARAM(s.number, s.number), (LPARAM)remote, SMTO_NORMAL, kWaitMs, &answer));
+        VirtualFreeEx(process, remote, 0, MEM_RELEASE), CloseHandle(process);
+        ASSERT_NO_FATAL_FAILURE(ExpectWindow(w, more != "moved"));
+        GetWindowRect(w.window, &rect);
+        EXPECT_TRUE(more != "moved" || (rect.left == suggested.left && rect.top == suggested.top)) << rect.left << "," << rect.top;
+        EXPECT_TRUE(text.empty() || Pixels(WaitFor(w, text, false), true) == icon) << "the icon of " << text << " changed";
+        return;
+    }
     case EndSession:
         EXPECT_TRUE(SendMessageTimeoutA(w.window, WM_QUERYENDSESSION, 0, 0, SMTO_NORMAL, kWaitMs, &answer));
         EXPECT_TRUE(Exists(w.Snapshot())) << "saved before the answer";
@@ -912,8 +938,11 @@ static const Scenario kScenarios[] = {
       {Click, kOptions, 1008}, {Click, kCaption, 1020}, {Click, kOptions, 1008}, {Pictures, "", 0}, {Click, kOptions, 1008},
       {Pictures, "", 1}, {Close, kDonate}, {Command, kOptions, 40001}, {Exits}}},
     // Run at 125, 150 and 200 % too (cmake/e2e_scaled.cmake).
+    // A change of scale while it is open (WM_DPICHANGED, sent here; Wine 8 keeps one DPI): to 150 % and back to 100 %
+    // from the corner, then to 125 % after a move.
     {"ScaledWindowAndDialogsAreWholeInTheWorkArea",
-     {{Saved, "devices"}, {Start}, {Shows}, {Click, kCaption, 1020}, {Opens, kOptions, 1}, {Command, kOptions, 40004},
+     {{Saved, "devices"}, {Start}, {Shows}, {Click, kCaption, 1020}, {Opens, kOptions, 1}, {Rescale, kOptions, 144},
+      {Rescale, "", 96}, {Rescale, "", 120, "moved"}, {Command, kOptions, 40004},
       {Opens, kLinks, 0, kOptions}, {Close, kLinks}, {Command, kOptions, 40007}, {Opens, kDonate, 0, kOptions}, {Close, kDonate},
       {Command, kOptions, 40001}, {Exits}}},
     {"TamperedDonationAddressIsNeverOpened",

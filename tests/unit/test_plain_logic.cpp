@@ -11,6 +11,7 @@
 #include <cstring>
 
 #include "common/place_window.h"
+#include "common/window_dpi.h"
 #include "app/terms.h"
 #include "failing_allocator.h"
 #include "links/link_paths.h"
@@ -21,6 +22,7 @@
 #include "snapshot/sweep.h"
 #include "store/legacy_lines.h"
 #include "store/snapshot_file.h"
+#include "window/dpi_change.h"
 #include "window/render_plan.h"
 
 using namespace std::string_literals;
@@ -242,6 +244,17 @@ TEST(RenderPlan, MarksChangedRowsListsUnmatchedStoredLinesAndSizesTheWindow)
     const std::string longLine(130000, 'v'), cut(127999, 'v'), c = "1 CPU=C | ", m = "4 MISSING=C | ";
     // Label and value widths, window left, top, width, height, the two columns,
     // then the list's and the button's left, top, width and height.
+    const int32_t dpis[] = {(int32_t)ChooseWindowDpi(120, 144, 96), (int32_t)ChooseWindowDpi(0, 144, 96),
+                            (int32_t)ChooseWindowDpi(0, 0, 192), (int32_t)ChooseWindowDpi(0, 0, 0)};
+    const int32_t heights[] = {FontHeightAtDpi(8, 96), FontHeightAtDpi(8, 120), FontHeightAtDpi(8, 144), FontHeightAtDpi(8, 192)};
+    const PixelRect work = {0, 0, 1024, 738}, at = {900, 600, 1024, 738};
+    // Begun, nested, then passes 0, 1 and 2 each with a change inside; none inside; ended and begun again.
+    DpiChangeGuard guard{};
+    std::string changes;
+    for (bool step : {BeginDpiChange(guard), BeginDpiChange(guard), DpiChangeNeedsAnotherPass(guard, 0), (BeginDpiChange(guard),
+         DpiChangeNeedsAnotherPass(guard, 1)), (BeginDpiChange(guard), DpiChangeNeedsAnotherPass(guard, 2)),
+         DpiChangeNeedsAnotherPass(guard, 0), (EndDpiChange(guard), BeginDpiChange(guard))})
+        changes += YesNo(step) + " ";
     auto window = [](RenderMeasures measures, int rows, int missing) {
         WindowLayout w; ComputeWindowLayout(measures, rows, missing, {0, 0, 1024, 738}, w); return Fields(w);
     };
@@ -267,6 +280,12 @@ TEST(RenderPlan, MarksChangedRowsListsUnmatchedStoredLinesAndSizesTheWindow)
         {"200 %", window({200, 400, 500, false, 36, 6, 33, 192}, 2, 2), "232 500 162 432 862 306 262 540 24 22 802 176 24 214 802 20 "},
         {"125 %", window({100, 200, 0, true, 23, 4, 0, 120}, 1, 0), "120 200 623 608 401 130 139 225 15 14 363 49 15 72 363 13 "},
         {"due after 10 s, clock set back", YesNo(SweepIsDue(10, 0)) + YesNo(SweepIsDue(11, 0)) + YesNo(SweepIsDue(0, 5)), "noyesyes"},
+        {"DPI of the window, else the monitor, else the system, else 96", Entries(dpis, 4), "120 144 192 96 "},
+        {"template font of 8 points at 100, 125, 150 and 200 %", Entries(heights, 4), "-11 -13 -16 -21 "},
+        {"at the corner: of the work area, of the last render's; right edge only, moved", YesNo(WindowSatAtCorner(at, work, {})) +
+         YesNo(WindowSatAtCorner(at, {0, 0, 1024, 700}, work)) + YesNo(WindowSatAtCorner({900, 600, 1024, 700}, work, work)) +
+         YesNo(WindowSatAtCorner({0, 0, 124, 138}, work, work)), "yesyesnono"},
+        {"a change inside a change: one more pass, three in all", changes, "yes no yes yes no no yes "},
     });
 }
 

@@ -134,7 +134,7 @@ struct InjectedFaults : testing::Test {
         UseTestHeap(failAt);
         appState.lastSweepTime = 0;
         tickBehindBox = true;
-        const bool rendered = Armed([&] { return RenderReport(window, false); });
+        const bool rendered = Armed([&] { return RenderReport(window, false, false); });
         return tickBehindBox = false, rendered;
     }
 };
