@@ -4,7 +4,9 @@
 # takes the scale from LogPixels when its server starts, and restarting the
 # server ends every process of the prefix, the driver included; so each
 # scale gets a fresh server and its own run of the driver, and 96 is put back
-# at the end whatever failed.
+# at the end whatever failed. The runs get a virtual screen of their own,
+# large enough for the Options dialog at 200 %, whatever display the caller
+# has; the driver checks that the window is laid out for the scale asked.
 foreach(name PREFIX DRIVER PROGRAM DPIS)
     if(NOT ${name})
         message(FATAL_ERROR "${name} not set")
@@ -24,10 +26,31 @@ function(set_dpi dpi)
     endif()
 endfunction()
 
+# A 1920x1200 Xvfb on the first free display number from 141.
+find_program(XVFB Xvfb REQUIRED)
+foreach(n RANGE 141 190)
+    if(NOT EXISTS /tmp/.X11-unix/X${n} AND NOT EXISTS /tmp/.X${n}-lock)
+        set(display ${n})
+        break()
+    endif()
+endforeach()
+if(NOT display)
+    message(FATAL_ERROR "no free display number for Xvfb")
+endif()
+execute_process(COMMAND sh -c "${XVFB} :${display} -screen 0 1920x1200x24 -nolisten tcp >/dev/null 2>&1 & echo $!"
+                OUTPUT_VARIABLE xvfb OUTPUT_STRIP_TRAILING_WHITESPACE)
+foreach(i RANGE 100)
+    if(EXISTS /tmp/.X11-unix/X${display})
+        break()
+    endif()
+    execute_process(COMMAND sleep 0.1)
+endforeach()
+set(ENV{DISPLAY} :${display})
+
 set(failed "")
 foreach(dpi IN LISTS DPIS)
     set_dpi(${dpi})
-    execute_process(COMMAND wine ${DRIVER} --program=${PROGRAM} --gtest_filter=*Scaled*
+    execute_process(COMMAND wine ${DRIVER} --program=${PROGRAM} --dpi=${dpi} --gtest_filter=*Scaled*
                     RESULT_VARIABLE result OUTPUT_VARIABLE output ERROR_VARIABLE output)
     message("${dpi} dpi:\n${output}")
     if(NOT result EQUAL 0)
@@ -35,6 +58,7 @@ foreach(dpi IN LISTS DPIS)
     endif()
 endforeach()
 set_dpi(96)
+execute_process(COMMAND kill ${xvfb})
 if(failed)
     message(FATAL_ERROR "scaled runs failed at ${failed} dpi")
 endif()
