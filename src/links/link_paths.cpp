@@ -31,3 +31,47 @@ bool DeriveWorkingDirectory(const char* programPath, char* workingDirectory,
     workingDirectory[length] = '\0';
     return true;
 }
+
+static bool SameText(const char* a, const char* b)
+{
+    return strcmp(a != nullptr ? a : "", b != nullptr ? b : "") == 0;
+}
+
+LinkFileState ClassifyShortcut(const LinkSettings& found, const LinkSettings& wanted)
+{
+    if (!SameText(found.target, wanted.target))
+        return LinkElsewhere;
+    const bool exact = SameText(found.workingDirectory, wanted.workingDirectory) &&
+                       SameText(found.iconPath, wanted.iconPath) &&
+                       found.iconIndex == wanted.iconIndex &&
+                       SameText(found.description, wanted.description);
+    return exact ? LinkExact : LinkToProgram;
+}
+
+bool LinkBoxUsable(bool folderUsable, LinkFileState state)
+{
+    return folderUsable && state != LinkUnreadable;
+}
+
+bool LinkBoxTicked(LinkFileState state)
+{
+    return state == LinkToProgram || state == LinkExact;
+}
+
+LinkAction PlanLinkAction(bool ticked, LinkFileState state)
+{
+    switch (state) {
+    case LinkAbsent:
+        return ticked ? WriteLink : LeaveLink;
+    case LinkUnreadable:
+        return LeaveLink;
+    case LinkElsewhere:
+        return ticked ? AskThenWriteLink : DeleteLink;
+    case LinkExact:
+        return ticked ? LeaveLink : DeleteLink;
+    case LinkNotAShortcut:
+    case LinkToProgram:
+        break;
+    }
+    return ticked ? WriteLink : DeleteLink;
+}

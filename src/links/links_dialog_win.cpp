@@ -45,8 +45,9 @@ static void OnLinksInit(HWND dialog)
     SendMessageA(dialog, WM_REFRESHLINKS, 0, 0);
 }
 
-// Enabled when the folder exists and its link path fits MAX_PATH, ticked when
-// the link there starts this program; otherwise disabled, tick left alone.
+// Enabled when the folder exists, its link path fits MAX_PATH and the file
+// there (if any) can be read; ticked when the link there starts this
+// program. Otherwise disabled, the tick left alone.
 static void RefreshLinks(HWND dialog)
 {
     HCURSOR previous = SetCursor(LoadCursorA(NULL, IDC_WAIT));
@@ -54,14 +55,14 @@ static void RefreshLinks(HWND dialog)
         const ShellFolderLocation& location = shellFolderLocations[box.location];
         HWND checkBox = GetDlgItem(dialog, box.checkBoxId);
         char linkPath[MAX_PATH];
-        if (location.found == 1 && PathIsDirectoryA(location.path) &&
-            ComposeLinkPath(location.path, activeLinkFileName, linkPath, sizeof(linkPath))) {
-            EnableWindow(checkBox, TRUE);
-            CheckDlgButton(dialog, box.checkBoxId,
-                           LinkPointsToThisProgram(linkPath) ? BST_CHECKED : BST_UNCHECKED);
-        } else {
-            EnableWindow(checkBox, FALSE);
-        }
+        bool folderUsable =
+            location.found == 1 && PathIsDirectoryA(location.path) &&
+            ComposeLinkPath(location.path, activeLinkFileName, linkPath, sizeof(linkPath));
+        LinkFileState state = folderUsable ? ReadLinkFileState(linkPath) : LinkAbsent;
+        bool usable = LinkBoxUsable(folderUsable, state);
+        EnableWindow(checkBox, usable ? TRUE : FALSE);
+        if (usable)
+            CheckDlgButton(dialog, box.checkBoxId, LinkBoxTicked(state) ? BST_CHECKED : BST_UNCHECKED);
     }
     SetCursor(previous);
 }

@@ -60,19 +60,6 @@ static bool LoadShellLink(const char* linkPath, ShellLinkObject& object)
 {
     object.link = NULL;
     object.file = NULL;
-    char folder[kLinkPathSize];
-    if (strlen(linkPath) >= sizeof(folder))
-        return false;
-    strcpy(folder, linkPath);
-    PathRemoveFileSpecA(folder);
-    if (!PathIsDirectoryA(folder))
-        return false;
-
-    HANDLE handle = CreateFileA(linkPath, 0, 0, NULL, OPEN_EXISTING, 0, NULL);
-    if (handle == INVALID_HANDLE_VALUE)
-        return false;
-    CloseHandle(handle);
-
     WCHAR widePath[kLinkPathSize];
     if (!ToWidePath(linkPath, widePath, kLinkPathSize) || !CreateShellLink(object))
         return false;
@@ -89,15 +76,6 @@ static bool GetLinkTarget(IShellLinkA* link, char* target, size_t targetSize)
     bool read = SUCCEEDED(link->GetPath(target, (int)targetSize, NULL, 0));
     target[targetSize - 1] = '\0';
     return read;
-}
-
-bool IsLoadableShellLink(const char* linkPath)
-{
-    ShellLinkObject object;
-    if (!LoadShellLink(linkPath, object))
-        return false;
-    ReleaseShellLink(object);
-    return true;
 }
 
 bool ReadLinkTarget(const char* linkPath, char* target, size_t targetSize)
@@ -124,14 +102,54 @@ static bool GetOwnProgramPath(char* path, DWORD pathSize)
     return true;
 }
 
-bool LinkPointsToThisProgram(const char* linkPath)
+// Whether the file's bytes can be had: not when another program holds it
+// (antivirus, an indexer), when it is online only and cannot be fetched, or
+// when the account may not read it.
+static bool FileReads(const char* path)
 {
-    char ownPath[kLinkPathSize];
-    char target[kLinkPathSize];
-    if (!GetOwnProgramPath(ownPath, sizeof(ownPath)) ||
-        !ReadLinkTarget(linkPath, target, sizeof(target)))
+    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              NULL, OPEN_EXISTING, 0, NULL);
+    if (file == INVALID_HANDLE_VALUE)
         return false;
-    return strcmp(target, ownPath) == 0;
+    char first;
+    DWORD got = 0;
+    bool read = ReadFile(file, &first, 1, &got, NULL) != FALSE;
+    CloseHandle(file);
+    return read;
+}
+
+LinkFileState ReadLinkFileState(const char* linkPath)
+{
+    DWORD attributes = GetFileAttributesA(linkPath);
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        DWORD error = GetLastError();
+        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? LinkAbsent
+                                                                               : LinkUnreadable;
+    }
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 || !FileReads(linkPath))
+        return LinkUnreadable;
+    ShellLinkObject object;
+    if (!LoadShellLink(linkPath, object))
+        return LinkNotAShortcut;
+
+    char target[kLinkPathSize];
+    char workingDirectory[kLinkPathSize];
+    char iconPath[kLinkPathSize];
+    char description[kLinkPathSize];
+    int iconIndex = -1;
+    char ownPath[kLinkPathSize];
+    char ownFolder[kLinkPathSize];
+    bool read = GetLinkTarget(object.link, target, sizeof(target)) &&
+                SUCCEEDED(object.link->GetWorkingDirectory(workingDirectory, sizeof(workingDirectory))) &&
+                SUCCEEDED(object.link->GetIconLocation(iconPath, sizeof(iconPath), &iconIndex)) &&
+                SUCCEEDED(object.link->GetDescription(description, sizeof(description)));
+    ReleaseShellLink(object);
+    if (!read || !GetOwnProgramPath(ownPath, sizeof(ownPath)) ||
+        !DeriveWorkingDirectory(ownPath, ownFolder, sizeof(ownFolder)))
+        return read ? LinkElsewhere : LinkNotAShortcut;
+    const LinkSettings found = {target, workingDirectory, iconPath, iconIndex, description};
+    const LinkSettings wanted = {ownPath, ownFolder, ownPath, 0, appState.caption};
+    return ClassifyShortcut(found, wanted);
 }
 
 static void ShowLinkError()
@@ -140,15 +158,11 @@ static void ShowLinkError()
 }
 
 // Only a plain Yes lets an existing link to elsewhere be replaced.
-static bool MayOverwrite(const char* linkPath, const char* ownPath)
+static bool MayOverwrite(const char* linkPath)
 {
-    if (!IsLoadableShellLink(linkPath))
-        return true;
     char target[kLinkPathSize];
     if (!ReadLinkTarget(linkPath, target, sizeof(target)))
         target[0] = '\0';
-    if (strcmp(target, ownPath) == 0)
-        return true;
     char question[2 * kLinkPathSize + 64];
     snprintf(question, sizeof(question),
              "The link '%s' already exists. It links to '%s'.\n\nOverwrite?", linkPath, target);
@@ -195,13 +209,14 @@ void CreateLinkInFolder(HWND owner, const char* folderPath)
         ShowLinkError();
         return;
     }
-    if (!MayOverwrite(linkPath, ownPath))
+    LinkAction action = PlanLinkAction(true, ReadLinkFileState(linkPath));
+    if (action == LeaveLink || (action == AskThenWriteLink && !MayOverwrite(linkPath)))
         return;
     if (!WriteShellLink(linkPath, ownPath, workingDirectory))
         ShowLinkError();
 }
 
-void DeleteLinkInFolder(HWND, const char* folderPath)
+void DeleteLinkInFolder(HWND owner, const char* folderPath)
 {
     if (folderPath[0] == '\0' || !PathIsDirectoryA(folderPath))
         return;
@@ -210,5 +225,16 @@ void DeleteLinkInFolder(HWND, const char* folderPath)
     if (strlen(folderPath) > MAX_PATH ||
         !ComposeLinkPath(folderPath, activeLinkFileName, linkPath, sizeof(linkPath)))
         return;
-    DeleteFileA(linkPath);
+    if (PlanLinkAction(false, ReadLinkFileState(linkPath)) != DeleteLink)
+        return;
+    // Looked at again, as a delete may be refused only when the file is
+    // closed (Wine reports success then); a file whose delete is pending
+    // counts as gone.
+    if (DeleteFileA(linkPath) && GetFileAttributesA(linkPath) == INVALID_FILE_ATTRIBUTES)
+        return;
+    // An all-users folder without administrator rights, or one that
+    // Controlled Folder Access guards: the shortcut is still there.
+    char warning[kLinkPathSize + 64];
+    snprintf(warning, sizeof(warning), "Error deleting link in '%s'.", folderPath);
+    MessageBoxA(owner, warning, appState.caption, MB_ICONWARNING);
 }

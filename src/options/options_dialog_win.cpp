@@ -79,7 +79,10 @@ static void ExploreDataFolder()
                               sizeof(folderPath)) ||
         strlen(folderPath) >= MAX_PATH)
         return;
-    StartExplorer(folderPath);
+    // Quoted: a comma in a redirected AppData path would split it.
+    char parameters[MAX_PATH + 2];
+    snprintf(parameters, sizeof(parameters), "\"%s\"", folderPath);
+    StartExplorer(parameters);
 }
 
 // Opens Explorer on the program's folder with the program file selected.

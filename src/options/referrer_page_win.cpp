@@ -63,5 +63,8 @@ void OpenReferrerPage(const char* address)
                    WritePage(pagePath, appState.referrerPageText);
     FreeItems(temp);
     FreeItems(tmp);
-    ShellExecuteA(NULL, NULL, written ? pagePath : address, NULL, NULL, SW_SHOWNORMAL);
+    // A page no program opens (no handler for .htm, or a policy against it)
+    // leaves the address to be opened directly, as an unwritten page does.
+    if (!written || (INT_PTR)ShellExecuteA(NULL, NULL, pagePath, NULL, NULL, SW_SHOWNORMAL) <= 32)
+        ShellExecuteA(NULL, NULL, address, NULL, NULL, SW_SHOWNORMAL);
 }

@@ -120,3 +120,9 @@ bool ComposeSnapshotPaths(const char* appDataPath, const char* computerName, cha
         return false;
     return JoinPath(folderPath, strlen(folderPath), fileName, filePath, pathSize);
 }
+
+uint32_t ReplaceRetryWait(uint32_t attempt)
+{
+    static const uint32_t kWaits[] = {50, 100, 200, 400, 800, 1450};
+    return attempt < sizeof(kWaits) / sizeof(kWaits[0]) ? kWaits[attempt] : 0;
+}

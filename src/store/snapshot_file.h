@@ -50,6 +50,12 @@ bool SnapshotTextsEqual(const char* recordText, const char* storedText);
 // or does not fit.
 bool ComposeTemporaryPath(const char* filePath, char* out, size_t outSize);
 
+// How long to wait, in milliseconds, before trying a refused replace again
+// after try number `attempt` (from 0); 0 when it is time to give up. The
+// waits grow and come to three seconds in all: an antivirus scanner or a
+// file server's lock may hold a new file that long.
+uint32_t ReplaceRetryWait(uint32_t attempt);
+
 // Path of the data folder and of the snapshot file from the application-data
 // folder and the computer name, each with a backslash added only where one
 // is missing. False when either path would not fit in `pathSize` bytes.

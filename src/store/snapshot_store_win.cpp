@@ -201,19 +201,20 @@ bool WriteWholeFile(const char* path, const char* bytes, size_t size)
     return ok;
 }
 
-// Replaces the snapshot in one step. A file just written can be held for a
-// moment by an indexer or a virus scanner, so a refused replace is retried.
+// Replaces the snapshot in one step. A file just written, or the snapshot
+// itself, can be held for a while by an indexer, a virus scanner or a file
+// server's lock, so a refused replace is tried again for about three seconds.
 bool ReplaceSnapshot(const char* newPath, const char* filePath)
 {
-    for (int attempt = 0; attempt < 5; ++attempt) {
+    for (uint32_t attempt = 0;; ++attempt) {
         if (MoveFileExA(newPath, filePath, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
             return true;
         DWORD error = GetLastError();
-        if (error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION)
-            break;
-        Sleep(50);
+        uint32_t wait = ReplaceRetryWait(attempt);
+        if ((error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION) || wait == 0)
+            return false;
+        Sleep(wait);
     }
-    return false;
 }
 
 void SaveSnapshot()

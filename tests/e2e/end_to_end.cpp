@@ -75,6 +75,35 @@ static void DeleteTree(const std::string& folder)
     RemoveDirectoryA(folder.c_str());
 }
 
+// Whether a file can be opened for writing, or a file made in a folder.
+static bool Writable(const std::string& path)
+{
+    const bool folder = (GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    HANDLE file = CreateFileA((folder ? path + "\\probe" : path).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              NULL, folder ? CREATE_NEW : OPEN_EXISTING, folder ? FILE_FLAG_DELETE_ON_CLOSE : 0, NULL);
+    return file != INVALID_HANDLE_VALUE && CloseHandle(file);
+}
+
+// Makes a file or folder unwritable, or writable again: the tests run as root,
+// which neither permission bits nor the read-only attribute stop, so the
+// immutable flag is set on the Unix side. Wine starts Unix programs too, but
+// gives no handle to wait on: the effect is waited for.
+static bool SetImmutable(const std::string& path, bool on)
+{
+    typedef char*(CDECL * UnixName)(LPCWSTR);
+    static const UnixName unixName = (UnixName)(void*)GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name");
+    WCHAR wide[MAX_PATH * 2];
+    char* name = unixName && MultiByteToWideChar(CP_UTF8, 0, path.c_str(), -1, wide, MAX_PATH * 2) ? unixName(wide) : NULL;
+    std::string command = std::string("chattr ") + (on ? "+i \"" : "-i \"") + (name ? name : "") + "\"";
+    HeapFree(GetProcessHeap(), 0, name);
+    STARTUPINFOA startup = {sizeof(startup)};
+    PROCESS_INFORMATION process = {};
+    if (!name || !CreateProcessA("Z:\\usr\\bin\\chattr", &command[0], NULL, NULL, FALSE, 0, NULL, NULL, &startup, &process)) return false;
+    for (ULONGLONG end = GetTickCount64() + kWaitMs; Writable(path) == on; Sleep(20))
+        if (GetTickCount64() > end) return false;
+    return true;
+}
+
 // Asked of the window itself: another process's controls keep their text
 // where GetWindowText does not look. Wide, as a window of a process with
 // another code page would give ANSI text in its own.
@@ -228,8 +257,11 @@ static bool Shortcut(const std::string& path, bool save, std::string settings[4]
     bool ok = MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, widePath, MAX_PATH * 2) &&
               SUCCEEDED(CoCreateInstance(CLSID_ShellLink, NULL, CLSCTX_INPROC_SERVER, IID_IShellLinkA, (void**)&link)) &&
               SUCCEEDED(link->QueryInterface(IID_IPersistFile, (void**)&file));
-    if (save)
-        ok = ok && SUCCEEDED(link->SetPath(settings[0].c_str())) && SUCCEEDED(file->Save(widePath, TRUE));
+    if (save)  // the other three settings too when given, the icon as its path
+        ok = ok && SUCCEEDED(link->SetPath(settings[0].c_str())) &&
+             (settings[1].empty() || (SUCCEEDED(link->SetWorkingDirectory(settings[1].c_str())) &&
+              SUCCEEDED(link->SetIconLocation(settings[2].c_str(), 0)) && SUCCEEDED(link->SetDescription(settings[3].c_str())))) &&
+             SUCCEEDED(file->Save(widePath, TRUE));
     else
         ok = ok && SUCCEEDED(file->Load(widePath, STGM_READ)) &&
              SUCCEEDED(link->GetPath(texts[0], MAX_PATH * 2, NULL, 0)) &&
@@ -308,10 +340,11 @@ static const std::string kUserName = "Łukasz.Żółć";  // the user, as the te
 //   Remove       a folder, with everything in it
 //   Legacy       the saved snapshot as the earlier build wrote it, in code
 //                page 1252, with the line `text` added when given
+//   Unwritable   a folder (and what it holds) the user cannot write
 // Actions, then expectations: see Walk.
 enum Op {
-    Saved, Damaged, ReadOnly, Locked, AppData, LongAppData, Temp, Marker, LinkFolders, Tamper, Remove, Legacy,
-    Start, SecondCopy, Click, Command, Close, Tick, Rescale, EndSession,
+    Saved, Damaged, ReadOnly, Locked, AppData, LongAppData, Temp, Marker, LinkFolders, Tamper, Remove, Legacy, Unwritable,
+    Start, SecondCopy, Click, Command, Close, HeldClose, Tick, Rescale, EndSession, Unlock,
     Shows, Silent, Platform, Box, Opens, Control, Gone, Exits, File, Snapshot, Boxes,
     Links, DataFolder, Explored, Pictures
 };
@@ -333,6 +366,7 @@ struct World {
     enum { Fresh, AsSetUp, Damage } marks = Fresh;  // which rows the next window marks
     std::vector<std::string> changed, missing;  // labels of changed rows, values of MISSING rows
     HANDLE lock = INVALID_HANDLE_VALUE;
+    std::vector<std::string> immutable;  // made writable again at the end, whatever failed
     std::string DataFolder() const { return appData + "\\" + kDataFolder; }
     std::string Snapshot(const char* type = ".txt") const { return DataFolder() + "\\" + computer + type; }
     std::string Folder(int i) const
@@ -348,7 +382,7 @@ static std::vector<Row> baseRows;
 static std::string Expand(const World& w, std::string text)
 {
     for (const auto& [name, value] : {std::pair<std::string, std::string>{"{links}", w.root + "\\links\\"},
-                                      {"{temp}", w.temp}, {"{appdata}", w.appData}, {"{program}", w.program},
+                                      {"{temp}", w.temp}, {"{appdata}", w.appData}, {"{program}", w.program}, {"{work}", w.work},
                                       {"{root}", w.root.substr(w.root.rfind('\\') + 1)}})
         for (size_t at; (at = text.find(name)) != std::string::npos;) text.replace(at, name.size(), value);
     return text;
@@ -577,8 +611,10 @@ static void ExpectPlatformFigures(World& w)
 }
 
 // P a shortcut to the program with its four settings, p one to the program
-// without them, X one to elsewhere, F no shortcut, - nothing (M no folder,
-// c a shortcut to the program's path in capitals, when setting up).
+// without them, X one to elsewhere, F no shortcut or one that cannot be read,
+// - nothing (when setting up: M no folder, c a shortcut to the program's path
+// in capitals, R a P and r a p in a folder the user cannot write, L a p held
+// open by another program, which may delete it but not read it).
 static std::string LinkFiles(World& w)
 {
     std::string found;
@@ -591,6 +627,18 @@ static std::string LinkFiles(World& w)
         found += !Exists(link) ? '-' : !shortcut ? 'F' : settings[0] != w.program ? 'X' : set ? 'P' : 'p';
     }
     return found;
+}
+
+// The folder and the files in it, until the scenario ends.
+static void MakeUnwritable(World& w, const std::string& folder)
+{
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+    for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileA(search, &found))
+        if (found.cFileName[0] != '.') w.immutable.push_back(folder + "\\" + found.cFileName);
+    FindClose(search);
+    w.immutable.push_back(folder);
+    for (const std::string& path : w.immutable) ASSERT_TRUE(SetImmutable(path, true)) << path;
 }
 
 static void SetUpLinkFolders(World& w, const std::string& files)
@@ -609,8 +657,14 @@ static void SetUpLinkFolders(World& w, const std::string& files)
         // In other capitals of ASCII letters only, which a byte-wise comparison that ignores case would fold.
         std::string upper = w.program;
         for (char& c : upper) c = c >= 'a' && c <= 'z' ? (char)(c - 32) : c;
-        std::string target[4] = {files[i] == 'p' ? w.program : files[i] == 'c' ? upper : kElsewhere};
-        ASSERT_TRUE(files[i] == 'F' ? WriteBytes(link, "no shortcut") : strchr("pXc", files[i]) ? Shortcut(link, true, target) : true);
+        std::string target[4] = {strchr("pPRrL", files[i]) ? w.program : files[i] == 'c' ? upper : kElsewhere};
+        if (strchr("PR", files[i])) target[1] = w.program.substr(0, w.program.rfind('\\')), target[2] = w.program, target[3] = kCaption;
+        ASSERT_TRUE(files[i] == 'F' ? WriteBytes(link, "no shortcut") : strchr("pXcPRrL", files[i]) ? Shortcut(link, true, target) : true);
+        w.lock = files[i] == 'L' ? CreateFileA(link.c_str(), GENERIC_READ, FILE_SHARE_DELETE, NULL, OPEN_EXISTING, 0, NULL) : w.lock;
+        ASSERT_TRUE(files[i] != 'L' || w.lock != INVALID_HANDLE_VALUE);
+        if (strchr("Rr", files[i])) {
+            ASSERT_NO_FATAL_FAILURE(MakeUnwritable(w, folder));
+        }
     }
 }
 
@@ -677,6 +731,17 @@ static void Walk(World& w, const Step& s)
         ASSERT_TRUE(WriteBytes(w.program, bytes));
         return;
     case Remove: return DeleteTree(text);
+    case Unwritable: return MakeUnwritable(w, text);
+    case Unlock: CloseHandle(w.lock), w.lock = INVALID_HANDLE_VALUE; return;
+    case HeldClose: {
+        // The snapshot held open (not for replacing) by another program for
+        // `number` ms from the close on, as antivirus or a file server may.
+        HANDLE held = CreateFileA(w.Snapshot().c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_EXISTING, 0, NULL);
+        ASSERT_NE(held, INVALID_HANDLE_VALUE);
+        PostMessageA(WaitFor(w, kCaption, false), WM_CLOSE, 0, 0);
+        Sleep(s.number), CloseHandle(held);
+        return;
+    }
     case Legacy: {
         // Recoded where it is UTF-8 still; drive C:'s label (cmake/wine_prefix.cmake) in 1252 must be in it.
         WCHAR wide[65536];
@@ -878,7 +943,8 @@ static const Scenario kScenarios[] = {
     {"FirstStartShowsEverythingChangedThenEndsSilently",
      {{Start}, {Shows}, {Platform}, {DataFolder, "", 1}, {Snapshot, "none"}, {Close}, {Exits},
       {Snapshot, "rows"}, {Saved}, {Start, "", 1}, {Silent, "", 1}, {Exits}, {Snapshot, "kept"}}},
-    {"ForeignProcessorIsMarkedAndListedMissing", {{Saved, "cpu"}, {Start}, {Shows}, {Close}, {Exits}, {Snapshot, "rows"}}},
+    // Saved although the snapshot is held for a second past the close.
+    {"ForeignProcessorIsMarkedAndListedMissing", {{Saved, "cpu"}, {Start}, {Shows}, {HeldClose, "", 1000}, {Exits}, {Snapshot, "rows"}}},
     {"ReorderedLinesChangeNoRowButShowTheWindow", {{Saved, "order"}, {Start}, {Shows}, {Close}, {Exits}, {Snapshot, "rows"}}},
     {"OtherAdapterAndDriveAreMarkedAndKeptAtEveryRefresh",
      {{Saved, "devices"}, {Start}, {Shows}, {Tick}, {Close}, {Exits}}},
@@ -915,8 +981,12 @@ static const Scenario kScenarios[] = {
     {"MarkerWithoutFullStopAcceptsThenOfferDeclined",
      {{Marker, kAccepted.substr(0, kAccepted.size() - 1) + " \n"}, {Start}, {Shows}, {Close}, {Exits},
       {Marker, "", 2}, {Start}, {Box, kDisclaimer, IDYES}, {Box, kOffer, IDNO}, {Silent}, {Exits}}},
-    {"ReadOnlyMarkerCannotBeWritten",
-     {{ReadOnly}, {Start}, {Box, kDisclaimer, IDYES}, {Box, kMarkerError, IDOK}, {Exits}, {File, kMarker, 0, kAccepted}}},
+    // Started from a folder the user cannot write: the acceptance is kept in the data folder, and the next start
+    // is silent; the error box only where the data folder cannot take it either.
+    {"UnwritableFolderKeepsTheAcceptanceInTheDataFolder",
+     {{Marker, "", 2}, {Unwritable, "{work}"}, {Start}, {Box, kDisclaimer, IDYES}, {Box, kOffer, IDNO}, {Shows}, {Close},
+      {Exits}, {File, "{appdata}\\" + kDataFolder + "\\" + kMarker, 0, kAccepted}, {Start, "", 1}, {Silent, "", 1}, {Exits},
+      {AppData}, {Start}, {Box, kDisclaimer, IDYES}, {Box, kMarkerError, IDOK}, {Exits}, {File, kMarker}}},
     {"MarkerFolder", {{Marker, "", 1}, {Start}, {Box, kDisclaimer, IDNO}, {Exits}, {DataFolder}}},
     {"MarkerOfAnOlderVersion", {{Marker, Replace(kAccepted, "1.4.0.0", "1.3.0.0")}, {Start}, {Box, kDisclaimer, IDNO}, {Exits}}},
     {"MarkerOfFiveMegabytes", {{Marker, std::string(5 << 20, 'x')}, {Start}, {Box, kDisclaimer, IDNO}, {Exits}}},
@@ -962,14 +1032,15 @@ static const Scenario kScenarios[] = {
       {Box, kVisit, IDYES, kOptions}, {Opens, kOptions, 1}, {File, "{temp}\\file.txt"}, {Command, kOptions, 40001}, {Exits}}},
     // Shortcuts in the fifteen shell folders.
     {"LinksDialogCreatesReplacesAndDeletes",
-     {{LinkFolders, "p-Fc---p--X--M-"}, {Start}, {Shows}, {Click, kCaption, 1020}, {Command, kOptions, 40004},
-      {Opens, kLinks, 0, kOptions}, {Control, kLinks, 1026, kCaption}, {Boxes, "TEEEEEETEEEEEDE"},
-      {Click, kLinks, 1202}, {Click, kLinks, 1205}, {Click, kLinks, 1216}, {Click, kLinks, 1211},
-      {Click, kLinks, 1010}, {Box, kProcess, IDNO, kLinks}, {Links, "p-FX---p--X----"}, {Remove, "{links}7"},
+     {{LinkFolders, "p-Fc-RLpr-X--M-"}, {Start}, {Shows}, {Click, kCaption, 1020}, {Command, kOptions, 40004},
+      {Opens, kLinks, 0, kOptions}, {Control, kLinks, 1026, kCaption}, {Boxes, "TEEEETDTTEEEEDE"},
+      {Click, kLinks, 1202}, {Click, kLinks, 1205}, {Click, kLinks, 1216}, {Click, kLinks, 1211}, {Click, kLinks, 1209},
+      {Click, kLinks, 1010}, {Box, kProcess, IDNO, kLinks}, {Links, "p-FX-PFpp-X----"}, {Remove, "{links}7"},
       {Click, kLinks, 1010}, {Box, kProcess, IDYES, kLinks},
       {Box, "'{links}7' is not a valid directory name. [Create Link]", IDOK, kLinks}, {Box, "Error creating link.", IDOK},
+      {Box, "Error deleting link in '{links}8'.", IDOK, kLinks},
       {Box, "The link '{links}10\\" + kLinkName + "' already exists. It links to '" + kElsewhere + "'.\n\nOverwrite?", IDNO},
-      {Box, "Links Processing complete.", IDOK, kLinks}, {Boxes, "EETEEEEDETEEEDE"}, {Links, "--P------PX----"},
+      {Box, "Links Processing complete.", IDOK, kLinks}, {Boxes, "EETEETDDTTEEEDE"}, {Unlock}, {Links, "--P--Pp-pPX----"},
       {Command, kLinks, IDCANCEL}, {Gone, kLinks}, {Close, kOptions}, {Close}, {Exits}}},
 };
 
@@ -982,8 +1053,8 @@ TEST_P(EndToEnd, Runs)
     static int number = 0;
     World w;
     w.root = tempRoot + std::to_string(++number);
-    // A space in the path, as in the classic "Application Data".
-    w.work = w.root + "\\work", w.appData = w.root + "\\Application Data", w.temp = w.root + "\\temp";
+    // A space in the path, as in the classic "Application Data", and a comma, which Explorer's parameters split at.
+    w.work = w.root + "\\work", w.appData = w.root + "\\Application Data, 1", w.temp = w.root + "\\temp";
     DeleteTree(w.root);  // left by an earlier run that was ended
     for (const std::string& folder : {w.root, w.work, w.appData, w.temp})
         ASSERT_TRUE(CreateDirectoryA(folder.c_str(), NULL)) << folder;
@@ -1001,6 +1072,7 @@ TEST_P(EndToEnd, Runs)
         if (Walk(w, step), HasFatalFailure()) break;
     EndProgram(w);
     CloseHandle(w.lock);
+    for (const std::string& path : w.immutable) SetImmutable(path, false);
     RestoreRegistry();
     DeleteTree(w.root);
 }

@@ -192,6 +192,8 @@ std::string Utf8(std::initializer_list<const char*> texts) { std::string r; for 
 TEST(SnapshotFile, IsSavedByteForByteLoadedAsATextStreamComparedWholeAndNeverMisplaced)
 {
     const std::string a(127997, 'a');
+    int32_t waits[7];
+    for (uint32_t attempt = 0; attempt < 7; ++attempt) waits[attempt] = (int32_t)ReplaceRetryWait(attempt);
     const std::string data = "\\[hollowpinestudio]TallyviewData", fits(259 - data.size() - strlen("\\PC.txt"), 'a');
     // The file path and, after "in", the folder composed for the snapshot of computer "PC".
     auto paths = [](const std::string& appData, std::vector<char> folder = std::vector<char>(260)) {
@@ -210,6 +212,7 @@ TEST(SnapshotFile, IsSavedByteForByteLoadedAsATextStreamComparedWholeAndNeverMis
         {"legacy lines converted, UTF-8 and CR kept", Legacy("Donn\xe9" "es\r\n\xd0\xa1\n\nNo\xeb" "l"), "Donn\xc3\xa9" "es\r\n\xd0\xa1\n\nNo\xc3\xab" "l\0"s},
         {"grown to the limit, then past it in a character", std::to_string(Legacy(a + "\xe9").size()) + Legacy(a + "a\xe9"),
          std::to_string(128000) + a + "a\0"s},
+        {"replace tried again after growing waits, three seconds in all", Entries(waits, 7), "50 100 200 400 800 1450 0 "},
         {"259 and 260 characters", paths(fits) + "|" + paths(fits + "a").substr(0, 10),
          fits + data + "\\PC.txt in " + fits + data + "|<refused:>"},
     });
@@ -336,6 +339,21 @@ std::string Folder(const std::string& bytes, uint32_t count, size_t cut = 0, uin
 std::string LinkPath(const std::string& folder) { return Out(520, ComposeLinkPath, folder.c_str(), "T.lnk"); }
 std::string WorkingDirectory(const char* program, size_t size = 520) { return Out(size, DeriveWorkingDirectory, program); }
 
+// Per state (absent, unreadable, not a shortcut, elsewhere, to the program, exact): the box (D disabled, T ticked,
+// E clear), then what a Process does with the box ticked and clear (- leave, W write, A ask, D delete).
+std::string LinkPlans()
+{
+    std::string plans;
+    for (LinkFileState s : {LinkAbsent, LinkUnreadable, LinkNotAShortcut, LinkElsewhere, LinkToProgram, LinkExact})
+        plans += std::string(!LinkBoxUsable(true, s) ? "D" : LinkBoxTicked(s) ? "T" : "E") + "-WAD"[PlanLinkAction(true, s)] + "-WAD"[PlanLinkAction(false, s)] + " ";
+    return plans;
+}
+std::string Classified(LinkSettings found)
+{
+    const LinkSettings wanted{"C:\\T\\x.exe", "C:\\T", "C:\\T\\x.exe", 0, "Caption"};
+    return std::to_string(ClassifyShortcut(found, wanted) - LinkElsewhere);
+}
+
 const PixelRect kWork = {100, 50, 1380, 820};
 std::string Centred(PixelRect own, PixelRect parent, PixelRect shown) { return Fields(CentreInWorkArea(own, true, parent, shown, kWork)); }
 
@@ -351,6 +369,11 @@ TEST(Placement, LinksAndDialogsGoWhereTheyMustNeverCutNorOutsideTheWorkArea)
         {"machine Quick Launch", Folder(full, 260, kMachineQuickLaunchCut), "1 " + full + quick},
         {"link", LinkPath("C:\\Desktop"), "C:\\Desktop\\T.lnk"}, {"no folder", LinkPath(""), "<refused:>"},
         {"link too long", LinkPath(std::string(514, 'f')), "<refused:>"},
+        {"link boxes and what a Process does", LinkPlans(), "EW- D-- EWD EAD TWD T-D "},
+        {"folder unusable", YesNo(LinkBoxUsable(false, LinkAbsent)), "no"},
+        {"exact; description, icon index, folder differ; target in capitals", Classified({"C:\\T\\x.exe", "C:\\T", "C:\\T\\x.exe", 0, "Caption"}) +
+         Classified({"C:\\T\\x.exe", "C:\\T", "C:\\T\\x.exe", 0, "Other"}) + Classified({"C:\\T\\x.exe", "C:\\T", "C:\\T\\x.exe", 1, "Caption"}) +
+         Classified({"C:\\T\\x.exe", "C:\\", "C:\\T\\x.exe", 0, "Caption"}) + Classified({"C:\\T\\X.EXE", "C:\\T", "C:\\T\\x.exe", 0, "Caption"}), "21110"},
         {"program folder", WorkingDirectory("C:\\Tools\\x.exe"), "C:\\Tools"}, {"root", WorkingDirectory("C:\\x.exe"), "C:"},
         {"no folder in the path", WorkingDirectory("x.exe"), ""}, {"small buffer", WorkingDirectory("C:\\Tools\\x.exe", 8), "<refused:>"},
         {"caption with the maker", Out(128, ComposeDialogCaption, kCaption, "Links", true), kCaption + " - Links - HOLLOWPINESTUDIO"s},
