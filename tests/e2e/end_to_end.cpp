@@ -32,6 +32,7 @@ struct Row {
 
 static std::string programPath;  // from --program=<path>; a Unix path becomes Z:\...
 static int requestedDpi = 96;     // from --dpi=<dots per inch>: the scale the prefix was set to
+static char driverPath[MAX_PATH];  // this program, which also stands in for others
 static const DWORD kWaitMs = 30000;  // hang guard only: a start under Wine takes a second or two
 
 static bool WriteBytes(const std::string& path, const std::string& bytes)
@@ -95,13 +96,11 @@ static bool SetImmutable(const std::string& path, bool on)
     WCHAR wide[MAX_PATH * 2];
     char* name = unixName && MultiByteToWideChar(CP_UTF8, 0, path.c_str(), -1, wide, MAX_PATH * 2) ? unixName(wide) : NULL;
     std::string command = std::string("chattr ") + (on ? "+i \"" : "-i \"") + (name ? name : "") + "\"";
-    HeapFree(GetProcessHeap(), 0, name);
     STARTUPINFOA startup = {sizeof(startup)};
     PROCESS_INFORMATION process = {};
-    if (!name || !CreateProcessA("Z:\\usr\\bin\\chattr", &command[0], NULL, NULL, FALSE, 0, NULL, NULL, &startup, &process)) return false;
-    for (ULONGLONG end = GetTickCount64() + kWaitMs; Writable(path) == on; Sleep(20))
-        if (GetTickCount64() > end) return false;
-    return true;
+    if (HeapFree(GetProcessHeap(), 0, name), !name || !CreateProcessA("Z:\\usr\\bin\\chattr", &command[0], NULL, NULL, FALSE, 0, NULL, NULL, &startup, &process)) return false;
+    for (ULONGLONG end = GetTickCount64() + kWaitMs; Writable(path) == on && GetTickCount64() < end;) Sleep(20);
+    return Writable(path) != on;
 }
 
 // Asked of the window itself: another process's controls keep their text
@@ -340,12 +339,14 @@ static const std::string kUserName = "Łukasz.Żółć";  // the user, as the te
 //   Remove       a folder, with everything in it
 //   Legacy       the saved snapshot as the earlier build wrote it, in code
 //                page 1252, with the line `text` added when given
-//   Unwritable   a folder (and what it holds) the user cannot write
+//   Unwritable   a folder the user cannot write
+//   NoPageViewer a program for web addresses (this driver, noting them in
+//                {temp}\opened) and none that runs for .htm pages
 // Actions, then expectations: see Walk.
 enum Op {
-    Saved, Damaged, ReadOnly, Locked, AppData, LongAppData, Temp, Marker, LinkFolders, Tamper, Remove, Legacy, Unwritable,
+    Saved, Damaged, ReadOnly, Locked, AppData, LongAppData, Temp, Marker, LinkFolders, Tamper, Remove, Legacy, Unwritable, NoPageViewer,
     Start, SecondCopy, Click, Command, Close, HeldClose, Tick, Rescale, EndSession, Unlock,
-    Shows, Silent, Platform, Box, Opens, Control, Gone, Exits, File, Snapshot, Boxes,
+    Shows, Silent, Platform, Box, Opens, Control, Gone, Exits, File, Snapshot, Boxes, Opened,
     Links, DataFolder, Explored, Pictures
 };
 
@@ -629,16 +630,10 @@ static std::string LinkFiles(World& w)
     return found;
 }
 
-// The folder and the files in it, until the scenario ends.
-static void MakeUnwritable(World& w, const std::string& folder)
+// Files and folders, until the scenario ends.
+static void MakeUnwritable(World& w, std::initializer_list<std::string> paths)
 {
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
-    for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileA(search, &found))
-        if (found.cFileName[0] != '.') w.immutable.push_back(folder + "\\" + found.cFileName);
-    FindClose(search);
-    w.immutable.push_back(folder);
-    for (const std::string& path : w.immutable) ASSERT_TRUE(SetImmutable(path, true)) << path;
+    for (const std::string& path : paths) ASSERT_TRUE(SetImmutable(path, true)) << path, w.immutable.push_back(path);
 }
 
 static void SetUpLinkFolders(World& w, const std::string& files)
@@ -663,7 +658,7 @@ static void SetUpLinkFolders(World& w, const std::string& files)
         w.lock = files[i] == 'L' ? CreateFileA(link.c_str(), GENERIC_READ, FILE_SHARE_DELETE, NULL, OPEN_EXISTING, 0, NULL) : w.lock;
         ASSERT_TRUE(files[i] != 'L' || w.lock != INVALID_HANDLE_VALUE);
         if (strchr("Rr", files[i])) {
-            ASSERT_NO_FATAL_FAILURE(MakeUnwritable(w, folder));
+            ASSERT_NO_FATAL_FAILURE(MakeUnwritable(w, {link, folder}));
         }
     }
 }
@@ -731,7 +726,18 @@ static void Walk(World& w, const Step& s)
         ASSERT_TRUE(WriteBytes(w.program, bytes));
         return;
     case Remove: return DeleteTree(text);
-    case Unwritable: return MakeUnwritable(w, text);
+    case Unwritable: return MakeUnwritable(w, {text});
+    case NoPageViewer:
+        ASSERT_TRUE(SetRegistryValue(HKEY_LOCAL_MACHINE, "Software\\Classes\\.htm", "", REG_SZ, "TallyviewNoViewer") &&
+                    SetRegistryValue(HKEY_LOCAL_MACHINE, "Software\\Classes\\TallyviewNoViewer\\shell\\open\\command", "", REG_SZ,
+                                     "\"" + w.root + "\\none.exe\" \"%1\"") &&
+                    SetRegistryValue(HKEY_LOCAL_MACHINE, "Software\\Classes\\https\\shell\\open\\command", "", REG_SZ,
+                                     "\"" + std::string(driverPath) + "\" --opened \"%1\""));
+        return;
+    case Opened:  // the address the program for web addresses was started with
+        for (ULONGLONG end = GetTickCount64() + kWaitMs; !(ReadBytes(w.temp + "\\opened", bytes) && bytes == text) && GetTickCount64() < end;) Sleep(20);
+        EXPECT_EQ(bytes, text);
+        return;
     case Unlock: CloseHandle(w.lock), w.lock = INVALID_HANDLE_VALUE; return;
     case HeldClose: {
         // The snapshot held open (not for replacing) by another program for
@@ -745,16 +751,14 @@ static void Walk(World& w, const Step& s)
     case Legacy: {
         // Recoded where it is UTF-8 still; drive C:'s label (cmake/wine_prefix.cmake) in 1252 must be in it.
         WCHAR wide[65536];
-        char legacy[65536];
+        char legacy[65536], *end = legacy;
         std::string line = text.empty() ? "" : "\r\n" + text;
         ASSERT_TRUE(ReadBytes(w.Snapshot(), bytes) && bytes.size() > 1 && bytes.size() + line.size() < 65536);
         bytes.insert(bytes.size() - 1, line);
         int units = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes.data(), (int)bytes.size(), wide, 65536);
-        int size = units ? WideCharToMultiByte(1252, 0, wide, units, legacy, sizeof(legacy), NULL, NULL) : 0;
-        if (size) bytes.assign(legacy, size);
+        if ((end += units ? WideCharToMultiByte(1252, 0, wide, units, legacy, sizeof(legacy), NULL, NULL) : 0) > legacy) bytes.assign(legacy, end);
         ASSERT_NE(bytes.find("Donn\xe9" "es"), std::string::npos) << "no label in code page 1252: " << bytes.c_str();
-        w.marks = w.AsSetUp, w.changed.clear(), w.missing.clear();
-        if (!text.empty()) w.missing.push_back(text);
+        w.marks = w.AsSetUp, w.changed.clear(), w.missing = text.empty() ? std::vector<std::string>() : std::vector<std::string>{text};
         return WriteSnapshot(w, bytes);
     }
     case Start: return StartProgram(w, s.number);
@@ -803,13 +807,12 @@ static void Walk(World& w, const Step& s)
         const int width = MulDiv(rect.right - rect.left, s.number, dpi), height = MulDiv(rect.bottom - rect.top, s.number, dpi);
         RECT suggested = {x - width / 2, y - height / 2, x - width / 2 + width, y - height / 2 + height};
         HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, w.process.dwProcessId);
-        void* remote = VirtualAllocEx(process, NULL, sizeof(suggested), MEM_COMMIT, PAGE_READWRITE);
+        void* remote = VirtualAllocEx(process, NULL, sizeof(suggested), MEM_COMMIT, PAGE_READWRITE);  // where lParam points
         EXPECT_TRUE(remote && WriteProcessMemory(process, remote, &suggested, sizeof(suggested), NULL) &&
                     SendMessageTimeoutA(w.window, WM_DPICHANGED, MAKEWPARAM(s.number, s.number), (LPARAM)remote, SMTO_NORMAL, kWaitMs, &answer));
         VirtualFreeEx(process, remote, 0, MEM_RELEASE), CloseHandle(process);
         ASSERT_NO_FATAL_FAILURE(ExpectWindow(w, more != "moved"));
-        GetWindowRect(w.window, &rect);
-        EXPECT_TRUE(more != "moved" || (rect.left == suggested.left && rect.top == suggested.top)) << rect.left << "," << rect.top;
+        EXPECT_TRUE(more != "moved" || (GetWindowRect(w.window, &rect) && rect.left == suggested.left && rect.top == suggested.top)) << rect.left;
         EXPECT_TRUE(text.empty() || Pixels(WaitFor(w, text, false), true) == icon) << "the icon of " << text << " changed";
         return;
     }
@@ -993,12 +996,12 @@ static const Scenario kScenarios[] = {
     // The Options dialog, its menu and its buttons.
     // The page goes to TEMP, or to TMP when TEMP is empty.
     {"OptionsCommands",
-     {{Temp, "", 0, "{temp}"}, {Start}, {Shows}, {Click, kCaption, 1020}, {Opens, kOptions, 1}, {Control, kOptions, 1020, kProduct},
+     {{Temp, "", 0, "{temp}"}, {NoPageViewer}, {Start}, {Shows}, {Click, kCaption, 1020}, {Opens, kOptions, 1}, {Control, kOptions, 1020, kProduct},
       {Control, kOptions, 1026, kCaption}, {Control, kOptions, 1027, "Copyright (C) HollowpineStudio. All rights reserved."},
       {Command, kOptions, IDCANCEL}, {Opens, kOptions, 1}, {Command, kOptions, IDOK}, {Gone, kOptions},
       {Click, kCaption, 1020}, {Command, kOptions, 40005}, {Box, kHelp, IDOK},
       {Click, kOptions, 1016}, {Box, kVisit, IDNO, kOptions}, {File, kPage},
-      {Command, kOptions, 40006}, {Box, kVisit, IDYES, kOptions}, {File, kPage, 0, Page(kProduct)},
+      {Command, kOptions, 40006}, {Box, kVisit, IDYES, kOptions}, {File, kPage, 0, Page(kProduct)}, {Opened, kProduct},
       {Click, kOptions, 1017}, {Box, kUpdate, IDNO}, {Command, kOptions, 40009}, {Box, kUpdate, IDYES},
       {File, kPage, 0, Page(kProduct + "\\version_checker.pl?version=Tallyview v1.4.0.0")},
       {Command, kOptions, 40002}, {Explored, kDataFolder}, {Command, kOptions, 40003},
@@ -1045,7 +1048,6 @@ static const Scenario kScenarios[] = {
 };
 
 class EndToEnd : public testing::TestWithParam<Scenario> {};
-static char driverPath[MAX_PATH];
 static std::string tempRoot;
 
 TEST_P(EndToEnd, Runs)
@@ -1058,7 +1060,7 @@ TEST_P(EndToEnd, Runs)
     DeleteTree(w.root);  // left by an earlier run that was ended
     for (const std::string& folder : {w.root, w.work, w.appData, w.temp})
         ASSERT_TRUE(CreateDirectoryA(folder.c_str(), NULL)) << folder;
-    w.environment = {"TEMP={temp}", "TMP={temp}", "TALLYVIEW_E2E_RECORD={temp}\\explored"};
+    w.environment = {"TEMP={temp}", "TMP={temp}", "TALLYVIEW_E2E_RECORD={temp}\\"};
     for (const char* planted : {"\\Explorer.exe", "\\Explorer.com"}) CopyFileA(driverPath, (w.work + planted).c_str(), FALSE);
     // The program runs from the scenario's folder too.
     ASSERT_TRUE(CopyFileA(programPath.c_str(), (w.program = w.root + "\\tallyview.exe").c_str(), FALSE));
@@ -1082,8 +1084,11 @@ INSTANTIATE_TEST_SUITE_P(Scenario, EndToEnd, testing::ValuesIn(kScenarios),
 
 int main(int argc, char** argv)
 {
-    // Started as "Explorer" by the program under test: note how, and end.
-    if (const char* record = getenv("TALLYVIEW_E2E_RECORD")) return WriteBytes(record, GetCommandLineA()) ? 0 : 1;
+    // Started by the program under test as the program for web addresses or
+    // as "Explorer": note the address or the command line, and end.
+    const char* record = getenv("TALLYVIEW_E2E_RECORD");
+    if (record && argc == 3 && strcmp(argv[1], "--opened") == 0) return WriteBytes(record + std::string("opened"), argv[2]) ? 0 : 1;
+    if (record) return WriteBytes(record + std::string("explored"), GetCommandLineA()) ? 0 : 1;
     testing::InitGoogleTest(&argc, argv);
     CoInitialize(NULL);
     GetModuleFileNameA(NULL, driverPath, sizeof(driverPath));

@@ -247,17 +247,14 @@ TEST(RenderPlan, MarksChangedRowsListsUnmatchedStoredLinesAndSizesTheWindow)
     const std::string longLine(130000, 'v'), cut(127999, 'v'), c = "1 CPU=C | ", m = "4 MISSING=C | ";
     // Label and value widths, window left, top, width, height, the two columns,
     // then the list's and the button's left, top, width and height.
-    const int32_t dpis[] = {(int32_t)ChooseWindowDpi(120, 144, 96), (int32_t)ChooseWindowDpi(0, 144, 96),
-                            (int32_t)ChooseWindowDpi(0, 0, 192), (int32_t)ChooseWindowDpi(0, 0, 0)};
+    const int32_t dpis[] = {(int32_t)ChooseWindowDpi(120, 144, 96), (int32_t)ChooseWindowDpi(0, 144, 96), (int32_t)ChooseWindowDpi(0, 0, 192),
+                            (int32_t)ChooseWindowDpi(0, 0, 0)};
     const int32_t heights[] = {FontHeightAtDpi(8, 96), FontHeightAtDpi(8, 120), FontHeightAtDpi(8, 144), FontHeightAtDpi(8, 192)};
     const PixelRect work = {0, 0, 1024, 738}, at = {900, 600, 1024, 738};
-    // Begun, nested, then passes 0, 1 and 2 each with a change inside; none inside; ended and begun again.
-    DpiChangeGuard guard{};
+    DpiChangeGuard g{};  // begun, nested, passes 0, 1 and 2 each with a change inside, none inside, ended and begun again
     std::string changes;
-    for (bool step : {BeginDpiChange(guard), BeginDpiChange(guard), DpiChangeNeedsAnotherPass(guard, 0), (BeginDpiChange(guard),
-         DpiChangeNeedsAnotherPass(guard, 1)), (BeginDpiChange(guard), DpiChangeNeedsAnotherPass(guard, 2)),
-         DpiChangeNeedsAnotherPass(guard, 0), (EndDpiChange(guard), BeginDpiChange(guard))})
-        changes += YesNo(step) + " ";
+    for (bool step : {BeginDpiChange(g), BeginDpiChange(g), DpiChangeNeedsAnotherPass(g, 0), (BeginDpiChange(g), DpiChangeNeedsAnotherPass(g, 1)),
+                      (BeginDpiChange(g), DpiChangeNeedsAnotherPass(g, 2)), DpiChangeNeedsAnotherPass(g, 0), (EndDpiChange(g), BeginDpiChange(g))}) changes += YesNo(step) + " ";
     auto window = [](RenderMeasures measures, int rows, int missing) {
         WindowLayout w; ComputeWindowLayout(measures, rows, missing, {0, 0, 1024, 738}, w); return Fields(w);
     };
@@ -348,11 +345,7 @@ std::string LinkPlans()
         plans += std::string(!LinkBoxUsable(true, s) ? "D" : LinkBoxTicked(s) ? "T" : "E") + "-WAD"[PlanLinkAction(true, s)] + "-WAD"[PlanLinkAction(false, s)] + " ";
     return plans;
 }
-std::string Classified(LinkSettings found)
-{
-    const LinkSettings wanted{"C:\\T\\x.exe", "C:\\T", "C:\\T\\x.exe", 0, "Caption"};
-    return std::to_string(ClassifyShortcut(found, wanted) - LinkElsewhere);
-}
+std::string Classified(LinkSettings f) { return std::to_string(ClassifyShortcut(f, {"C:\\T\\x.exe", "C:\\T", "C:\\T\\x.exe", 0, "Caption"}) - LinkElsewhere); }
 
 const PixelRect kWork = {100, 50, 1380, 820};
 std::string Centred(PixelRect own, PixelRect parent, PixelRect shown) { return Fields(CentreInWorkArea(own, true, parent, shown, kWork)); }
@@ -370,7 +363,6 @@ TEST(Placement, LinksAndDialogsGoWhereTheyMustNeverCutNorOutsideTheWorkArea)
         {"link", LinkPath("C:\\Desktop"), "C:\\Desktop\\T.lnk"}, {"no folder", LinkPath(""), "<refused:>"},
         {"link too long", LinkPath(std::string(514, 'f')), "<refused:>"},
         {"link boxes and what a Process does", LinkPlans(), "EW- D-- EWD EAD TWD T-D "},
-        {"folder unusable", YesNo(LinkBoxUsable(false, LinkAbsent)), "no"},
         {"exact; description, icon index, folder differ; target in capitals", Classified({"C:\\T\\x.exe", "C:\\T", "C:\\T\\x.exe", 0, "Caption"}) +
          Classified({"C:\\T\\x.exe", "C:\\T", "C:\\T\\x.exe", 0, "Other"}) + Classified({"C:\\T\\x.exe", "C:\\T", "C:\\T\\x.exe", 1, "Caption"}) +
          Classified({"C:\\T\\x.exe", "C:\\", "C:\\T\\x.exe", 0, "Caption"}) + Classified({"C:\\T\\X.EXE", "C:\\T", "C:\\T\\x.exe", 0, "Caption"}), "21110"},
