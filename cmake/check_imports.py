@@ -4,24 +4,39 @@
 Usage: check_imports.py <program.exe>
 
 Fails unless the load-time imports are only those a silent start needs
-(KERNEL32, ADVAPI32, SETUPAPI, the C runtime), every DLL, at load or delayed,
-is one Windows ships, and no call that Windows 7 lacks is imported. The delay-load descriptors that the MinGW
-import libraries make are not listed in the PE header's delay-import
-directory (it stays empty), so they are found by their shape: 32-byte
-records with the RVA flag whose name, module handle, address and name tables
-all point into the image, and whose name table leads to hint/name entries.
+(KERNEL32, ADVAPI32, SETUPAPI, the C runtime), the six DLLs the program
+delay-loads are found, every DLL, at load or delayed, is one Windows ships,
+and every call is listed in imports_allowed.txt beside this script with a
+Windows version no later than 7: a new import fails the check until someone
+has looked up its requirements and added it. The delay-load descriptors that
+the MinGW import libraries make are not listed in the PE header's
+delay-import directory (it stays empty), so they are found by their shape:
+32-byte records with the RVA flag whose name, module handle, address and
+name tables all point into the image, and whose name table leads to
+hint/name entries.
 """
 import re
 import struct
 import sys
 
+import os
+
 AT_LOAD = {"KERNEL32.DLL", "ADVAPI32.DLL", "SETUPAPI.DLL", "MSVCRT.DLL"}
-SHIPPED = AT_LOAD | {"USER32.DLL", "GDI32.DLL", "SHELL32.DLL", "SHLWAPI.DLL", "COMCTL32.DLL", "OLE32.DLL"}
-# Calls Windows 7 and 8.1 lack: imported, even delayed, they would fail to
-# bind there. The program looks them up at run time instead.
-NEWER = {"GetDpiForWindow", "GetDpiForSystem", "GetSystemMetricsForDpi", "AdjustWindowRectExForDpi",
-         "SetThreadDpiAwarenessContext", "SystemParametersInfoForDpi", "EnableNonClientDpiScaling",
-         "SetDefaultDllDirectories", "GetDpiForMonitor"}
+DELAYED = {"USER32.DLL", "GDI32.DLL", "SHELL32.DLL", "SHLWAPI.DLL", "COMCTL32.DLL", "OLE32.DLL"}
+SHIPPED = AT_LOAD | DELAYED
+WINDOWS_7 = (6, 1)
+
+
+def allowed_calls():
+    """(DLL in capitals, call) -> (major, minor) from imports_allowed.txt."""
+    allowed = {}
+    for line in open(os.path.join(os.path.dirname(os.path.abspath(__file__)), "imports_allowed.txt")):
+        if line.strip() and not line.startswith("#"):
+            head, names = line.split(":", 1)
+            dll, version = head.split()
+            for name in names.split():
+                allowed[(dll.upper(), name)] = tuple(int(part) for part in version.split("."))
+    return allowed
 
 
 def main(path):
@@ -81,8 +96,18 @@ def main(path):
     problems += ["%s is not a DLL Windows ships" % dll for dll in delayed if dll.upper() not in SHIPPED]
     problems += ["%s is both imported at load and delay-loaded" % dll
                  for dll in delayed if dll.upper() in {d.upper() for d in at_load}]
-    problems += ["%s is imported from %s; Windows 7 lacks it" % (name, dll)
-                 for dlls in (at_load, delayed) for dll in dlls for name in dlls[dll] if name in NEWER]
+    problems += ["%s is delay-loaded no more: the delay-load scan found nothing of it" % dll
+                 for dll in sorted(DELAYED - {d.upper() for d in delayed})]
+    allowed = allowed_calls()
+    for dlls in (at_load, delayed):
+        for dll in dlls:
+            for name in dlls[dll]:
+                version = allowed.get((dll.upper(), name))
+                if version is None:
+                    problems.append("%s is imported from %s and not in imports_allowed.txt: look up the first "
+                                    "Windows that has it and list it there" % (name, dll))
+                elif version > WINDOWS_7:
+                    problems.append("%s is imported from %s; it needs Windows %d.%d, later than 7" % ((name, dll) + version))
     if problems:
         sys.exit("\n".join(problems))
 

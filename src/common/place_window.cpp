@@ -2,13 +2,9 @@
 
 #include <cstdio>
 
-void ComposeDialogCaption(const char* caption, const char* name, bool makerFlag, char* out,
-                          size_t outSize)
+void ComposeDialogCaption(const char* caption, const char* name, char* out, size_t outSize)
 {
-    if (makerFlag)
-        snprintf(out, outSize, "%s - %s - HOLLOWPINESTUDIO", caption, name);
-    else
-        snprintf(out, outSize, "%s - %s", caption, name);
+    snprintf(out, outSize, "%s - %s - HOLLOWPINESTUDIO", caption, name);
 }
 
 // Keeps [start, start + size) inside [low, high), the low edge first.

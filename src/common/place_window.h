@@ -5,10 +5,8 @@
 
 #include "common/pixel_rect.h"
 
-// Caption of a secondary dialog: "<caption> - <name>", with
-// " - HOLLOWPINESTUDIO" added when `makerFlag` is set.
-void ComposeDialogCaption(const char* caption, const char* name, bool makerFlag, char* out,
-                          size_t outSize);
+// Caption of a secondary dialog: "<caption> - <name> - HOLLOWPINESTUDIO".
+void ComposeDialogCaption(const char* caption, const char* name, char* out, size_t outSize);
 
 // Centres a window of the size of `own` on its parent: the parent's restored
 // position plus half the parent's size, less half the window's size, each

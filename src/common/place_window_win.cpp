@@ -26,10 +26,10 @@ static void ApplyPlacement(HWND window, const PixelRect& rect, int showCommand)
 }
 
 void PlaceWindow(HWND window, const char* name, bool centre, int x, int y, bool move,
-                 int showCommand, bool makerFlag)
+                 int showCommand)
 {
     char text[2048];
-    ComposeDialogCaption(appState.caption, name, makerFlag, text, sizeof(text));
+    ComposeDialogCaption(appState.caption, name, text, sizeof(text));
     SetWindowTextA(window, text);
     SendMessageA(window, WM_SETICON, ICON_SMALL, (LPARAM)appState.windowIcon);
     SendMessageA(window, WM_SETICON, ICON_BIG, (LPARAM)appState.windowIcon);
