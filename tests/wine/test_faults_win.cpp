@@ -66,8 +66,12 @@ static const HHOOK answerer = SetWindowsHookExA(WH_CBT, [](int code, WPARAM box,
     return CallNextHookEx(NULL, code, box, lParam);
 }, NULL, GetCurrentThreadId());
 
+// Takes the quit a failed render posts; true when there was one.
+static bool QuitPosted() { MSG quit; return PeekMessageA(&quit, NULL, WM_QUIT, WM_QUIT, PM_REMOVE) != FALSE; }
+
 struct InjectedFaults : testing::Test {
     size_t decided = 0;  // points of the last start up to its decision
+    bool quit = false;   // the last start's window posted the quit
 
     void SetUp() override
     {
@@ -118,24 +122,25 @@ struct InjectedFaults : testing::Test {
     {
         EndProgram();
         EXPECT_EQ(heap.live, 0u) << "a block of the program leaked";
-        MSG quit;
-        while (PeekMessageA(&quit, NULL, WM_QUIT, WM_QUIT, PM_REMOVE)) {}  // posted by a window that failed
+        while (QuitPosted()) {}
         InitializeAppState(GetModuleHandleA(NULL));
         UseTestHeap(failAt);
         const bool show = Armed(ConfigurationToShow);
         decided = heap.calls;
         Armed([&] { return (appState.mainWindow = show ? CreateInformationWindow() : NULL) != NULL; });
+        quit = QuitPosted();
         return appState.mainWindow;
     }
 
-    // A refresh after the 10-second rule, counting from point 1 and refusing `failAt`; false when it failed.
+    // A timer tick after the 10-second rule, counting from point 1 and refusing `failAt`; false when it
+    // failed, which must end the program: a hidden window would hold the single-instance mutex.
     bool Refresh(HWND window, size_t failAt)
     {
         UseTestHeap(failAt);
         appState.lastSweepTime = 0;
         tickBehindBox = true;
-        const bool rendered = Armed([&] { return RenderReport(window, false, false); });
-        return tickBehindBox = false, rendered;
+        Armed([&] { return SendMessageA(window, WM_TIMER, kRefreshTimerId, 0) == 0; });
+        return tickBehindBox = false, !QuitPosted();
     }
 };
 
@@ -155,12 +160,13 @@ TEST_F(InjectedFaults, AllocationRefusedAtAnyPointOfAStartASaveOrARefreshChanges
         SCOPED_TRACE("allocation point " + std::to_string(n) + " of " + std::to_string(start) + ", " +
                      std::to_string(save) + " and " + std::to_string(refresh));
         // Start-up: up to the decision it ends without a word; in the first
-        // render the error box; the window never shows.
+        // render the error box and the end; the window never shows.
         if (n <= start) {
             window = Restart(n);
             EXPECT_FALSE(window != NULL && IsWindowVisible(window));
             EXPECT_EQ(boxes, n <= decision ? kNoBox : kErrorBox);
             EXPECT_EQ(window != NULL, n > decision);
+            EXPECT_EQ(quit, n > decision) << "a failed first render must end the program";
         }
         // Save: nothing written, the old snapshot stays.
         UseTestHeap(n);
