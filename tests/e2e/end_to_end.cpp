@@ -799,7 +799,7 @@ static void Walk(World& w, const Step& s)
         STARTUPINFOA startup = {sizeof(startup)};
         PROCESS_INFORMATION extra[2] = {};
         for (PROCESS_INFORMATION& p : extra) ASSERT_TRUE(CreateProcessA(driverPath, NULL, NULL, NULL, FALSE, CREATE_SUSPENDED, NULL, NULL, &startup, &p));
-        Sleep(11000), SendMessageTimeoutA(w.window, WM_TIMER, 0, 0, SMTO_NORMAL, kWaitMs, &answer);
+        EXPECT_TRUE((Sleep(11000), SendMessageTimeoutA(w.window, WM_TIMER, 0, 0, SMTO_NORMAL, kWaitMs, &answer))) << "no answer to the tick";
         for (PROCESS_INFORMATION& p : extra) TerminateProcess(p.hProcess, 0), CloseHandle(p.hThread), CloseHandle(p.hProcess);
         ASSERT_NO_FATAL_FAILURE(ExpectWindow(w, false));
         int count = 0, least = 0, most = 0;
