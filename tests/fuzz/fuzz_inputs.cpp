@@ -15,7 +15,7 @@
 #include "app/terms.h"
 #include "common/trim_whitespace.h"
 #include "links/shell_folders.h"
-#include "store/legacy_lines.h"
+#include "unit/latin1_lines.h"
 #include "store/snapshot_file.h"
 #include "window/render_plan.h"
 
@@ -80,17 +80,6 @@ static int32_t CheckPlan(const SnapshotReport& report, const Loaded& stored)
     return changed + plan.missingCount;
 }
 
-// The text with its lines that are not UTF-8 taken as Latin-1, as a legacy code page stands in here.
-static std::string Latin1Converted(const std::string& text)
-{
-    ItemList<char> out{};
-    REQUIRE(ConvertLegacyLines(text.c_str(), [](const char* line, size_t length, void*, ItemList<char>& out) {
-        for (const unsigned char c : std::string(line, length)) c < 0x80 ? AppendItem(out, (char)c) : AppendItem(out, (char)(0xC0 | c >> 6)) && AppendItem(out, (char)(0x80 | (c & 0x3F)));
-        return true; }, nullptr, out) && out.count <= kStoredTextCapacity && out.items[out.count - 1] == '\0');
-    const std::string converted(out.items, out.count - 1);
-    return FreeItems(out), converted;
-}
-
 // [read size - 1] then the file. The 127999-character limit is left to the
 // unit tests: files that long would take most of the fuzzing time.
 static void CheckSnapshot(const uint8_t* data, size_t size)
@@ -103,8 +92,8 @@ static void CheckSnapshot(const uint8_t* data, size_t size)
     REQUIRE(loaded.lineCount >= std::count(text.begin(), text.end(), '\n') + (!text.empty() && text.back() != '\n'));
     REQUIRE(SnapshotTextsEqual(Reloaded(text.c_str()).text.c_str(), text.c_str()));
     // Converted from a legacy code page: UTF-8 line for line, left as it is when converted again.
-    const std::string utf8 = Latin1Converted(text);
-    REQUIRE(IsValidUtf8(utf8.data(), utf8.size()) && Latin1Converted(utf8) == utf8);
+    const std::string converted = Latin1Converted(text), utf8 = converted.substr(0, converted.size() - 1);
+    REQUIRE(converted.size() <= kStoredTextCapacity && converted.back() == '\0' && IsValidUtf8(utf8.data(), utf8.size()) && Latin1Converted(utf8) == converted);
     REQUIRE(std::count(utf8.begin(), utf8.end(), '\n') == std::count(text.begin(), text.end(), '\n'));
     // A report of a computer name row and then the first 64 lines of the text,
     // each a configuration row unless it starts with '#'.

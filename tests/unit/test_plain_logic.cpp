@@ -14,6 +14,7 @@
 #include "common/window_dpi.h"
 #include "app/terms.h"
 #include "failing_allocator.h"
+#include "latin1_lines.h"
 #include "links/link_paths.h"
 #include "links/shell_folders.h"
 #include "options/donation.h"
@@ -173,17 +174,6 @@ std::string Loaded(const std::string& bytes)
     return std::string(text.data()) + "|" + std::to_string(load.lineCount);
 }
 
-// The loaded `text` with its lines that are not UTF-8 taken as Latin-1, as a legacy code page stands in here.
-std::string Legacy(const std::string& text)
-{
-    auto latin1 = [](const char* line, size_t length, void*, ItemList<char>& out) {
-        for (const unsigned char c : std::string(line, length)) c < 0x80 ? AppendItem(out, (char)c) : AppendItem(out, (char)(0xC0 | c >> 6)) && AppendItem(out, (char)(0x80 | (c & 0x3F)));
-        return true;
-    };
-    ItemList<char> out{};
-    const std::string converted = ConvertLegacyLines(text.c_str(), latin1, nullptr, out) ? std::string(out.items, out.count) : "<refused>";
-    return FreeItems(out), converted;
-}
 std::string Utf8(std::initializer_list<const char*> texts) { std::string r; for (const char* t : texts) r += YesNo(IsValidUtf8(t, strlen(t))) + " "; return r; }
 
 TEST(SnapshotFile, IsSavedByteForByteLoadedAsATextStreamComparedWholeAndNeverMisplaced)
@@ -206,8 +196,8 @@ TEST(SnapshotFile, IsSavedByteForByteLoadedAsATextStreamComparedWholeAndNeverMis
         {"UTF-8: 2, 3, 4 bytes, U+10FFFF", Utf8({"\xc3\xa9", "\xe2\x82\xac", "\xf0\x9f\x98\x80", "\xf4\x8f\xbf\xbf"}), "yes yes yes yes "},
         {"not UTF-8: overlong 2 and 3, surrogate, past U+10FFFF, cut, lone continuation, F5",
          Utf8({"\xc1\xbf", "\xe0\x9f\xbf", "\xed\xa0\x80", "\xf4\x90\x80\x80", "a\xe2\x82", "\x80", "\xf5\x80\x80\x80"}), "no no no no no no no "},
-        {"legacy lines converted, UTF-8 and CR kept", Legacy("Donn\xe9" "es\r\n\xd0\xa1\n\nNo\xeb" "l"), "Donn\xc3\xa9" "es\r\n\xd0\xa1\n\nNo\xc3\xab" "l\0"s},
-        {"grown to the limit, then past it in a character", std::to_string(Legacy(a + "\xe9").size()) + Legacy(a + "a\xe9"),
+        {"legacy lines converted, UTF-8 and CR kept", Latin1Converted("Donn\xe9" "es\r\n\xd0\xa1\n\nNo\xeb" "l"), "Donn\xc3\xa9" "es\r\n\xd0\xa1\n\nNo\xc3\xab" "l\0"s},
+        {"grown to the limit, then past it in a character", std::to_string(Latin1Converted(a + "\xe9").size()) + Latin1Converted(a + "a\xe9"),
          std::to_string(128000) + a + "a\0"s},
         {"replace tried again after growing waits, three seconds in all", Entries(waits, 7), "50 100 200 400 800 1450 0 "},
         {"259 and 260 characters", paths(fits) + "|" + paths(fits + "a").substr(0, 10),
