@@ -5,38 +5,44 @@
 
 #include "store/snapshot_file.h"
 
-bool IsValidUtf8(const char* text, size_t length)
+size_t Utf8SequenceLength(const char* text, size_t remaining)
 {
     const unsigned char* bytes = reinterpret_cast<const unsigned char*>(text);
-    size_t at = 0;
-    while (at < length) {
-        const unsigned char lead = bytes[at];
-        size_t extra;
-        uint32_t lowest;
-        uint32_t point;
-        if (lead < 0x80) {
-            ++at;
-            continue;
-        }
-        if (lead >= 0xC2 && lead <= 0xDF) {
-            extra = 1, lowest = 0x80, point = lead & 0x1F;
-        } else if (lead >= 0xE0 && lead <= 0xEF) {
-            extra = 2, lowest = 0x800, point = lead & 0x0F;
-        } else if (lead >= 0xF0 && lead <= 0xF4) {
-            extra = 3, lowest = 0x10000, point = lead & 0x07;
-        } else {
+    if (remaining == 0)
+        return 0;
+    const unsigned char lead = bytes[0];
+    size_t extra;
+    uint32_t lowest;
+    uint32_t point;
+    if (lead < 0x80)
+        return 1;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        extra = 1, lowest = 0x80, point = lead & 0x1F;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        extra = 2, lowest = 0x800, point = lead & 0x0F;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        extra = 3, lowest = 0x10000, point = lead & 0x07;
+    } else {
+        return 0;
+    }
+    if (remaining <= extra)
+        return 0;
+    for (size_t i = 1; i <= extra; ++i) {
+        if ((bytes[i] & 0xC0) != 0x80)
+            return 0;
+        point = (point << 6) | (bytes[i] & 0x3F);
+    }
+    if (point < lowest || point > 0x10FFFF || (point >= 0xD800 && point <= 0xDFFF))
+        return 0;
+    return extra + 1;
+}
+
+bool IsValidUtf8(const char* text, size_t length)
+{
+    for (size_t at = 0, step = 0; at < length; at += step) {
+        step = Utf8SequenceLength(text + at, length - at);
+        if (step == 0)
             return false;
-        }
-        if (length - at <= extra)
-            return false;
-        for (size_t i = 1; i <= extra; ++i) {
-            if ((bytes[at + i] & 0xC0) != 0x80)
-                return false;
-            point = (point << 6) | (bytes[at + i] & 0x3F);
-        }
-        if (point < lowest || point > 0x10FFFF || (point >= 0xD800 && point <= 0xDFFF))
-            return false;
-        at += extra + 1;
     }
     return true;
 }

@@ -13,6 +13,10 @@
 // surrogate, nothing past U+10FFFF, no sequence cut short.
 bool IsValidUtf8(const char* text, size_t length);
 
+// The bytes of the valid UTF-8 character at `text` (of `remaining` bytes);
+// 0 when none starts there.
+size_t Utf8SequenceLength(const char* text, size_t remaining);
+
 // Appends one line of the earlier build (`length` bytes, no line feed) to
 // `out` as UTF-8. False when there was no memory for it.
 typedef bool (*LegacyLineConverter)(const char* line, size_t length, void* context,

@@ -14,26 +14,6 @@ static TextSlice CutLine(const char* text, size_t length)
     return TextSlice{text, length < kLineLimit ? length : kLineLimit};
 }
 
-// Drops spaces, tabs and line feeds at both ends, as TrimWhitespace does.
-static TextSlice Trim(TextSlice slice)
-{
-    while (slice.length > 0) {
-        char c = slice.text[slice.length - 1];
-        if (c != ' ' && c != '\t' && c != '\n')
-            break;
-        --slice.length;
-    }
-    while (slice.length > 0 && (*slice.text == ' ' || *slice.text == '\t' || *slice.text == '\n')) {
-        ++slice.text;
-        --slice.length;
-    }
-    return slice;
-}
-
-static bool SlicesEqual(const TextSlice& a, const TextSlice& b)
-{
-    return a.length == b.length && (a.length == 0 || memcmp(a.text, b.text, a.length) == 0);
-}
 
 // Reads the line at `position` of a text and moves past its line feed.
 struct LineReader {
@@ -98,7 +78,7 @@ static bool SplitStoredLines(const StoredSnapshot& stored, ItemList<TextSlice>& 
     size_t position = 0;
     for (uint32_t m = 0; m < stored.storedLineCount && position < kStoredScanLimit; ++m) {
         size_t lineLength = StoredLineLength(text, length, position);
-        if (!AppendItem(lines, Trim(CutLine(text + (position < length ? position : length), lineLength))))
+        if (!AppendItem(lines, TrimSlice(CutLine(text + (position < length ? position : length), lineLength))))
             return false;
         position += lineLength + 1;
     }
@@ -134,7 +114,7 @@ static bool PlanDataRows(const SnapshotReport& report, const ItemList<TextSlice>
         int32_t icon = row < report.iconCount ? report.iconIndexes[row] : 0;
         bool configuration = row < report.rowKindCount && report.rowKinds[row] == 1;
         if (compare && configuration) {
-            TextSlice record = Trim(NextLine(records));
+            TextSlice record = TrimSlice(NextLine(records));
             if (TakeStoredLine(record, storedLines, stored.storedLineMatched) < 0)
                 icon += kChangedIconOffset;
         }

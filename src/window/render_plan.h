@@ -5,6 +5,7 @@
 
 #include "common/item_list.h"
 #include "common/pixel_rect.h"
+#include "common/text_slice.h"
 #include "snapshot/snapshot_report.h"
 
 // Icons of the report list.
@@ -13,11 +14,6 @@ enum {
     kMissingIcon = 4,
 };
 
-// A part of a text: `length` characters from `text`, not NUL-terminated.
-struct TextSlice {
-    const char* text;
-    size_t length;
-};
 
 // One list row: label, value and icon.
 struct PlannedRow {
