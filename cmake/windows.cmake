@@ -43,6 +43,7 @@ add_library(tallyview_win STATIC
     src/window/information_window_win.cpp
     src/window/render_win.cpp
     src/store/snapshot_store_win.cpp
+    src/store/history_win.cpp
     src/options/referrer_page_win.cpp
     src/options/options_dialog_win.cpp
     src/options/donate_dialog_win.cpp

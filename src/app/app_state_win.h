@@ -54,6 +54,7 @@ struct AppState {
     ItemList<HICON> retiredIcons;  // window icons replaced while dialogs showed them
     PixelRect renderedWorkArea;  // the work area of the last render
     DpiChangeGuard dpiChange;
+    ItemList<char> recordOnFile;  // the record text this run saved last, with its NUL
 };
 
 extern AppState appState;

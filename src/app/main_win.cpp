@@ -13,6 +13,7 @@
 #include "app/app_state_win.h"
 #include "app/application_win.h"
 #include "app/terms_win.h"
+#include "store/history_win.h"
 
 // Releases what start-up created before a failed step.
 static void ReleaseStartupResources()
@@ -96,6 +97,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 
     appState.mainWindow = window;
     RunMessageLoop();
+    // After a log-off this is the second save: it finds the record of the
+    // first and adds nothing to the history.
     ShutdownApplication();
+    ForgetSavedConfiguration();
     return 1;
 }

@@ -95,14 +95,20 @@ bool SnapshotTextsEqual(const char* recordText, const char* storedText)
 
 bool ComposeTemporaryPath(const char* filePath, char* out, size_t outSize)
 {
+    return ComposeSiblingPath(filePath, "new", out, outSize);
+}
+
+bool ComposeSiblingPath(const char* filePath, const char* extension, char* out, size_t outSize)
+{
     if (outSize == 0)
         return false;
     out[0] = '\0';
     size_t length = strlen(filePath);
-    if (length < 4 || length >= outSize || strcmp(filePath + length - 4, ".txt") != 0)
+    if (length < 4 || length >= outSize || strcmp(filePath + length - 4, ".txt") != 0 ||
+        strlen(extension) != 3)
         return false;
     memcpy(out, filePath, length - 3);
-    memcpy(out + length - 3, "new", 4);
+    memcpy(out + length - 3, extension, 4);
     return true;
 }
 

@@ -50,6 +50,11 @@ bool SnapshotTextsEqual(const char* recordText, const char* storedText);
 // or does not fit.
 bool ComposeTemporaryPath(const char* filePath, char* out, size_t outSize);
 
+// The snapshot's path with another three-letter extension in place of "txt"
+// ("log" for the history, "tmp" for its temporary file): no longer than the
+// snapshot's own. False, with an empty `out`, as for ComposeTemporaryPath.
+bool ComposeSiblingPath(const char* filePath, const char* extension, char* out, size_t outSize);
+
 // How long to wait, in milliseconds, before trying a refused replace again
 // after try number `attempt` (from 0); 0 when it is time to give up. The
 // waits grow and come to three seconds in all: an antivirus scanner or a

@@ -10,6 +10,7 @@
 
 #include "app/app_state_win.h"
 #include "snapshot/sweep_win.h"
+#include "store/history_win.h"
 #include "store/legacy_lines.h"
 #include "store/snapshot_file.h"
 
@@ -99,6 +100,14 @@ static bool AppendLegacyLine(const char* line, size_t length, void* context, Ite
     return true;
 }
 
+bool ConvertToUtf8Lines(const char* text, UINT codePage, ItemList<char>& out)
+{
+    LegacyConversion conversion = {codePage, ItemList<wchar_t>()};
+    bool converted = ConvertLegacyLines(text, AppendLegacyLine, &conversion, out);
+    FreeItems(conversion.wide);
+    return converted;
+}
+
 // A snapshot of the earlier build, read where UTF-8 is the ANSI code page:
 // its lines that are not UTF-8 are taken in the legacy code page and held as
 // UTF-8 from here on, so that they match this build's lines and show whole
@@ -114,12 +123,10 @@ static bool ConvertLegacySnapshot()
                         reinterpret_cast<LPWSTR>(&codePage), sizeof(codePage) / sizeof(WCHAR)) ||
         codePage == 0 || codePage == CP_UTF8)
         return true;
-    LegacyConversion conversion = {codePage, ItemList<wchar_t>()};
     ItemList<char> text = ItemList<char>();
-    bool converted = ConvertLegacyLines(appState.storedText, AppendLegacyLine, &conversion, text);
+    bool converted = ConvertToUtf8Lines(appState.storedText, codePage, text);
     if (converted)
         memcpy(appState.storedText, text.items, text.count);
-    FreeItems(conversion.wide);
     FreeItems(text);
     return converted;
 }
@@ -236,11 +243,14 @@ void SaveSnapshot()
     if (!ComposeTemporaryPath(filePath, newPath, sizeof(newPath)))
         return;
     ItemList<char> bytes = ItemList<char>();
-    if (EncodeSnapshot(appState.report.recordText.text, bytes) &&
-        (!snapshotSaveSteps.writeNewFile(newPath, bytes.items, bytes.count) ||
-         !snapshotSaveSteps.replaceSnapshot(newPath, filePath)))
+    bool encoded = EncodeSnapshot(appState.report.recordText.text, bytes);
+    bool saved = encoded && snapshotSaveSteps.writeNewFile(newPath, bytes.items, bytes.count) &&
+                 snapshotSaveSteps.replaceSnapshot(newPath, filePath);
+    if (encoded && !saved)
         DeleteFileA(newPath);
     FreeItems(bytes);
+    if (saved)
+        RecordSavedConfiguration(filePath);
 }
 
 SnapshotSaveSteps snapshotSaveSteps = {WriteWholeFile, ReplaceSnapshot};

@@ -1,6 +1,10 @@
 #pragma once
 
+#include <windows.h>
+
 #include <cstddef>
+
+#include "common/item_list.h"
 
 // Reads the user's application-data folder into the state record.
 void ReadAppDataFolder();
@@ -10,8 +14,13 @@ void ReadAppDataFolder();
 // (or the sweep failed).
 bool LoadAndCompareSnapshot();
 
-// Sweeps afresh and writes this computer's snapshot.
+// Sweeps afresh and writes this computer's snapshot; a save that changed the
+// configuration on record is put on record (RecordSavedConfiguration).
 void SaveSnapshot();
+
+// A text's lines that are not UTF-8 read in `codePage` and held as UTF-8, in
+// `out` with its NUL, within the loaded text's limit. False without memory.
+bool ConvertToUtf8Lines(const char* text, UINT codePage, ItemList<char>& out);
 
 // The two file steps of a save: write the whole temporary file (flushed),
 // then put it in place of the snapshot. The program keeps the defaults;

@@ -21,6 +21,7 @@
 #include "options/referrer_page.h"
 #include "snapshot/row_text.h"
 #include "snapshot/sweep.h"
+#include "store/history.h"
 #include "store/legacy_lines.h"
 #include "store/snapshot_file.h"
 #include "window/dpi_change.h"
@@ -202,6 +203,46 @@ TEST(SnapshotFile, IsSavedByteForByteLoadedAsATextStreamComparedWholeAndNeverMis
         {"replace tried again after growing waits, three seconds in all", Entries(waits, 7), "50 100 200 400 800 1450 0 "},
         {"259 and 260 characters", paths(fits) + "|" + paths(fits + "a").substr(0, 10),
          fits + data + "\\PC.txt in " + fits + data + "|<refused:>"},
+    });
+}
+
+// The entry for saving `saved` over `record` ("<kind>|<entry>"), and the history file made from `existing` and an entry.
+std::string Entry(const std::string& record, const std::string& saved, uint32_t lines = UINT32_MAX)
+{
+    ItemList<char> entry{};
+    HistoryKind kind;
+    const bool built = ComposeHistoryEntry(record.c_str(), lines, saved.c_str(), "S", "u", kind, entry);
+    const std::string text = built ? std::to_string(kind) + "|" + std::string(entry.items, entry.count) : "<refused>";
+    return FreeItems(entry), text;
+}
+std::string History(const std::string& existing, const std::string& entry)
+{
+    ItemList<char> bytes{};
+    const std::string text = UpdateHistoryFile(existing.data(), existing.size(), entry.data(), entry.size(), bytes) ? std::string(bytes.items, bytes.count) : "<refused>";
+    return FreeItems(bytes), text;
+}
+
+TEST(History, EntriesListWhatASaveChangedAndTheFileKeepsTheNewestWithin64KiB)
+{
+    std::string many, manyLines, full = "\xEF\xBB\xBF";
+    for (int i = 0; i < 105; ++i) many += "L" + std::to_string(i) + "\n", manyLines += "+ L" + std::to_string(i) + "\r\n";
+    const std::string longLine = std::string(511, 'x') + "\xC3\xA9", old = "old\r\n+ a\r\n\r\n", e(1000, 'e');
+    while (full.size() + old.size() <= kHistoryFileLimit) full += old;
+    struct tm local{}, utc{};
+    local.tm_year = 126, local.tm_mon = 11, local.tm_mday = 7, local.tm_hour = 9, local.tm_min = 14, local.tm_sec = 5, utc.tm_year = 125, utc.tm_yday = 364, utc.tm_hour = 23, utc.tm_min = 59;
+    const int32_t offset = UtcOffsetMinutes(local, utc);
+    ExpectCases({
+        {"first", Entry("", "PC7\nCPU"), "1|S  u  first\r\n+ PC7\r\n+ CPU\r\n\r\n"},
+        {"changed: one of two identical lines lost, another added", Entry("PC7\nCPU\nCPU\nOld", "PC7\nNew\nCPU"), "2|S  u  changed\r\n+ New\r\n- CPU\r\n- Old\r\n\r\n"},
+        {"order alone, blanks around, a count short of the text", Entry("B\n A \t\nC", "A\nB", 2) + Entry("PC7", "PC7\r"), "0|2|S  u  changed\r\n+ PC7\r\r\n- PC7\r\n\r\n"},
+        {"105 added: 100 listed", Entry("X", many), "2|S  u  changed\r\n" + manyLines.substr(0, manyLines.find("+ L100")) + "+ \xE2\x80\xA6 and 5 more\r\n- X\r\n\r\n"},
+        {"512 bytes, not inside a character; a stray byte", Entry("X", longLine + "\nA\xFF"), "2|S  u  changed\r\n+ " + longLine.substr(0, 511) + "\r\n+ A\xEF\xBF\xBD\r\n- X\r\n\r\n"},
+        {"stamp across the year, west of UTC", Out(32, FormatHistoryStamp, local, offset) + " " + Out(32, FormatHistoryStamp, local, -330), "2026-12-07 09:14:05 +09:15 2026-12-07 09:14:05 -05:30"},
+        {"new file, appended, foreign, empty", History("", "E\r\n\r\n") + "|" + History("\xEF\xBB\xBF" "A\r\n\r\n", "E") + "|" + History("A", "E") + History("\xEF\xBB", "E"),
+         "\xEF\xBB\xBF" "E\r\n\r\n|\xEF\xBB\xBF" "A\r\n\r\nE|<refused><refused>"},
+        {"full: the oldest whole entries dropped", std::to_string(History(full, e).size()) + " " + std::to_string(History(full, e).find("old")),
+         std::to_string(3 + (full.size() - 3) / old.size() * old.size() - (1000 / old.size() + 1) * old.size() + 1000) + " 3"},
+        {"an entry past the bound alone", History("", std::string(kHistoryFileLimit - 2, 'e')), "<refused>"},
     });
 }
 
