@@ -3,7 +3,7 @@
 # Server aware, asks for no elevation, carries every icon at every size from
 # 100 to 300 % display scaling, keeps the classic common controls, names the
 # Windows versions it supports, takes UTF-8 as its ANSI code page and is
-# per-monitor DPI aware.
+# per-monitor DPI aware, and carries the message table of its events.
 
 execute_process(COMMAND ${OBJDUMP} -p ${PROGRAM} OUTPUT_VARIABLE dump RESULT_VARIABLE result)
 if(NOT result EQUAL 0)
@@ -77,5 +77,13 @@ foreach(group 111 113 132 133 134 135)
     endforeach()
 endforeach()
 
+# The message table of the events: ids 1 and 2, each its one insertion
+# string and nothing more.
+foreach(id 1 2)
+    if(NOT resources MATCHES "MessageId = 0x${id}\n +%1%0")
+        message(FATAL_ERROR "the message table lacks message ${id} as \"%1%0\"")
+    endif()
+endforeach()
+
 math(EXPR shown "${characteristics}" OUTPUT_FORMAT HEXADECIMAL)
-message(STATUS "DllCharacteristics ${shown} (Terminal Server aware), icons from 100 to 300 %, asInvoker, Windows 7 to 11, UTF-8, per-monitor DPI")
+message(STATUS "DllCharacteristics ${shown} (Terminal Server aware), icons from 100 to 300 %, asInvoker, Windows 7 to 11, UTF-8, per-monitor DPI, messages 1 and 2")

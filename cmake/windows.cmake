@@ -65,7 +65,20 @@ set_property(SOURCE ${TALLYVIEW_RC} APPEND PROPERTY OBJECT_DEPENDS
     ${CMAKE_SOURCE_DIR}/src/resources/row_missing.ico
     ${CMAKE_SOURCE_DIR}/src/resources/donate.bmp)
 
-add_executable(tallyview WIN32 src/app/main_win.cpp ${TALLYVIEW_RC})
+# The message table of the program's events, compiled by the message
+# compiler (windres does not read .mc files) into the build folder.
+find_program(TALLYVIEW_WINDMC NAMES x86_64-w64-mingw32-windmc windmc REQUIRED)
+set(TALLYVIEW_MESSAGES ${CMAKE_BINARY_DIR}/messages)
+add_custom_command(OUTPUT ${TALLYVIEW_MESSAGES}/messages.rc ${TALLYVIEW_MESSAGES}/MSG00409.bin
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${TALLYVIEW_MESSAGES}
+    COMMAND ${TALLYVIEW_WINDMC} -h ${TALLYVIEW_MESSAGES} -r ${TALLYVIEW_MESSAGES}
+            ${CMAKE_SOURCE_DIR}/src/resources/messages.mc
+    DEPENDS ${CMAKE_SOURCE_DIR}/src/resources/messages.mc VERBATIM)
+set_property(SOURCE ${TALLYVIEW_MESSAGES}/messages.rc APPEND PROPERTY OBJECT_DEPENDS
+    ${TALLYVIEW_MESSAGES}/MSG00409.bin)
+
+add_executable(tallyview WIN32 src/app/main_win.cpp ${TALLYVIEW_RC} ${TALLYVIEW_MESSAGES}/messages.rc)
+target_include_directories(tallyview PRIVATE ${TALLYVIEW_MESSAGES})
 target_compile_options(tallyview PRIVATE ${TALLYVIEW_WARNINGS})
 target_link_libraries(tallyview PRIVATE tallyview_win)
 # Self-contained: no DLL beyond those Windows ships.

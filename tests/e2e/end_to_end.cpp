@@ -33,6 +33,7 @@ struct Row {
 static std::string programPath;  // from --program=<path>; a Unix path becomes Z:\...
 static int requestedDpi = 96;     // from --dpi=<dots per inch>: the scale the prefix was set to
 static char driverPath[MAX_PATH];  // this program, which also stands in for others
+static std::string errorsPath;     // from --errors=<path>: the programs' standard error, with Wine's event channels
 static const DWORD kWaitMs = 30000;  // hang guard only: a start under Wine takes a second or two
 
 static bool WriteBytes(const std::string& path, const std::string& bytes)
@@ -342,11 +343,14 @@ static const std::string kUserName = "Łukasz.Żółć";  // the user, as the te
 //   Unwritable   a folder the user cannot write
 //   NoPageViewer a program for web addresses (this driver, noting them in
 //                {temp}\opened) and none that runs for .htm pages
+//   OldHistory   a history of `number` entries of someone else's, just within 64 KiB
+//   BadLog       in place of the history: a "folder", a "readonly" one, "garbage",
+//                or one whose temporary file another session "held" open, or a "valid" one
 // Actions, then expectations: see Walk.
 enum Op {
-    Saved, Damaged, ReadOnly, Locked, AppData, LongAppData, Temp, Marker, LinkFolders, Tamper, Remove, Legacy, Unwritable, NoPageViewer,
+    Saved, Damaged, ReadOnly, Locked, AppData, LongAppData, Temp, Marker, LinkFolders, Tamper, Remove, Legacy, Unwritable, NoPageViewer, OldHistory, BadLog,
     Start, SecondCopy, Click, Command, Close, Tick, Rescale, EndSession, Unlock,
-    Shows, Silent, Platform, Box, Opens, Control, Gone, Exits, File, Snapshot, Boxes, Opened,
+    Shows, Silent, Platform, Box, Opens, Control, Gone, Exits, File, Snapshot, Boxes, Opened, History, Event,
     Links, DataFolder, Explored, Pictures
 };
 
@@ -364,6 +368,8 @@ struct World {
     HWND window = NULL;  // the information window
     std::vector<Row> rows;
     std::string written;  // the snapshot bytes of the set-up
+    std::string history, entry;  // the history's bytes of the set-up; its newest entry, as read
+    size_t errorsAt = 0;         // how much of the programs' standard error came before the last start
     enum { Fresh, AsSetUp, Damage } marks = Fresh;  // which rows the next window marks
     std::vector<std::string> changed, missing;  // labels of changed rows, values of MISSING rows
     HANDLE lock = INVALID_HANDLE_VALUE;
@@ -402,19 +408,49 @@ static bool IsConfiguration(const std::string& label)
     return std::string(" COMPUTERNAME CPU RAM DISPLAY MEDIA NETWORK USB DRIVE ").find(" " + label + " ") != std::string::npos;
 }
 
-// The snapshot of rows: the line of each configuration row (its value; the
-// size alone for "RAM"; no "Local" and no use for "DRIVE"), CR LF between
+// The line a configuration row saves: its value; the size alone for "RAM";
+// no "Local" and no use for "DRIVE".
+static std::string RecordLine(const Row& row)
+{
+    if (row.label == "RAM") return row.value.substr(0, row.value.find(' '));
+    return row.label == "DRIVE" ? Replace(row.value.substr(0, row.value.rfind(' ')), " Local ", " ") : row.value;
+}
+
+// The snapshot of rows: the line of each configuration row, CR LF between
 // lines, one NUL at the end.
 static std::string SnapshotOf(const std::vector<Row>& rows)
 {
     std::string bytes;
-    for (const Row& row : rows) {
-        std::string line = row.value;
-        if (row.label == "RAM") line = line.substr(0, line.find(' '));
-        if (row.label == "DRIVE") line = Replace(line.substr(0, line.rfind(' ')), " Local ", " ");
-        if (IsConfiguration(row.label)) bytes += (bytes.empty() ? "" : "\r\n") + line;
-    }
+    for (const Row& row : rows)
+        if (IsConfiguration(row.label)) bytes += (bytes.empty() ? "" : "\r\n") + RecordLine(row);
     return bytes + '\0';
+}
+
+// The lines the newest history entry lists of the window last shown: every
+// configuration line for a first entry, else those of the changed rows, then
+// the MISSING ones.
+static std::string EntryLines(const std::vector<Row>& rows, bool first)
+{
+    std::string lines;
+    for (const Row& row : rows)
+        if (IsConfiguration(row.label) && (first || row.image == 2 || row.image == 3)) lines += "+ " + RecordLine(row) + "\r\n";
+    for (const Row& row : rows)
+        if (row.label == "MISSING") lines += "- " + row.value + "\r\n";
+    return lines;
+}
+
+// A text as Wine's debug channels print it: C escapes, other characters as
+// four hexadecimal digits of UTF-16.
+static std::string WineEscaped(const std::string& text)
+{
+    std::wstring wide(text.size() + 1, L'\0');
+    wide.resize(MultiByteToWideChar(CP_UTF8, 0, text.data(), (int)text.size(), &wide[0], (int)wide.size()));
+    std::string escaped;
+    char unit[8];
+    for (wchar_t c : wide)
+        escaped += c == '\n' ? "\\n" : c == '\r' ? "\\r" : c == '\t' ? "\\t" : c == '"' ? "\\\"" : c == '\\' ? "\\\\"
+                 : c >= 32 && c < 127 ? std::string(1, (char)c) : (snprintf(unit, sizeof(unit), "\\%04x", (unsigned)c), unit);
+    return escaped;
 }
 
 static std::string Describe(const std::vector<Row>& rows)
@@ -433,11 +469,13 @@ static std::vector<std::string> ValuesOf(const std::vector<Row>& rows, const std
     return values.empty() ? std::vector<std::string>{""} : values;
 }
 
+// The topmost window with this caption that takes input: one that a modal
+// dialog disabled is passed over, so a click never reaches it.
 static HWND WaitFor(World& w, const std::string& caption, bool box)
 {
     for (ULONGLONG end = GetTickCount64() + kWaitMs; GetTickCount64() < end;) {
-        HWND window = FindProcessWindow(w.process.dwProcessId, caption, box);
-        if (window != NULL && Responds(window)) return window;
+        for (HWND window : ProcessWindows(w.process.dwProcessId, caption, box))
+            if (IsWindowEnabled(window) && Responds(window)) return window;
         if (WaitForSingleObject(w.process.hProcess, 20) == WAIT_OBJECT_0) break;
     }
     return NULL;
@@ -486,6 +524,8 @@ static void StartProgram(World& w, bool debug = false)
                                  &startup, &w.process) || (Sleep(200), false);
     ASSERT_TRUE(started) << commandLine << " did not start, error " << GetLastError();
     w.processesAtStart = Processes();
+    WIN32_FILE_ATTRIBUTE_DATA errors = {};
+    w.errorsAt = GetFileAttributesExA(errorsPath.c_str(), GetFileExInfoStandard, &errors) ? errors.nFileSizeLow : 0;
 }
 
 static void WriteSnapshot(World& w, const std::string& bytes)
@@ -503,6 +543,8 @@ static void WriteSnapshot(World& w, const std::string& bytes)
 static void CaptureBaseline(World w)
 {
     w.process = PROCESS_INFORMATION();
+    std::string history;  // the scenario's, put back: this start records a first entry of its own
+    const bool recorded = ReadBytes(w.Snapshot(".log"), history);
     DeleteFileA(w.Snapshot().c_str());
     StartProgram(w);
     HWND window = WaitFor(w, kCaption, false);
@@ -511,6 +553,7 @@ static void CaptureBaseline(World w)
     PostMessageA(window, WM_CLOSE, 0, 0);
     EndProgram(w);
     ASSERT_TRUE(ReadBytes(w.Snapshot(), bytes) && !bytes.empty());
+    ASSERT_TRUE(recorded ? WriteBytes(w.Snapshot(".log"), history) : DeleteFileA(w.Snapshot(".log").c_str()) != FALSE);
     for (size_t start = 0, end = 0; end != std::string::npos; start = end + 2)
         baseLines.push_back(bytes.substr(start, (end = bytes.find("\r\n", start)) - start));
     baseLines.back().pop_back();  // the final NUL
@@ -690,7 +733,7 @@ static void Walk(World& w, const Step& s)
             ASSERT_NO_FATAL_FAILURE(CaptureBaseline(w));
         }
         std::vector<std::string> lines = baseLines;
-        w.marks = w.AsSetUp;
+        w.marks = w.AsSetUp, w.changed.clear(), w.missing.clear();
         if (text.find("cpu") != std::string::npos)  // with identical processors the one left without a line is marked
             ReplaceLine(w, lines, "CPU", true, kForeignCpu);
         for (int i = text.find("long") == std::string::npos ? -1 : 99; i >= 0; --i)  // more than one 16 KB read before the lines that match
@@ -754,6 +797,19 @@ static void Walk(World& w, const Step& s)
         EXPECT_EQ(bytes, text);
         return;
     case Unlock: CloseHandle(w.lock), w.lock = INVALID_HANDLE_VALUE; return;
+    case OldHistory:
+        for (int i = (w.history = "\xEF\xBB\xBF", 0); i < s.number; ++i) w.history += "2026-01-01 00:00:00 +00:00  someone  changed\r\n+ x\r\n\r\n";
+        CreateDirectoryA(w.DataFolder().c_str(), NULL);
+        ASSERT_TRUE(WriteBytes(w.Snapshot(".log"), w.history));
+        return;
+    case BadLog:
+        w.history = text == "garbage" ? "no history\r\n\r\n" : text != "folder" ? "\xEF\xBB\xBF" "2026-01-01 00:00:00 +00:00  someone  first\r\n+ x\r\n\r\n" : "";
+        CreateDirectoryA(w.DataFolder().c_str(), NULL), DeleteFileA(w.Snapshot(".log").c_str()), RemoveDirectoryA(w.Snapshot(".log").c_str());
+        ASSERT_TRUE(text == "folder" ? CreateDirectoryA(w.Snapshot(".log").c_str(), NULL) != FALSE : WriteBytes(w.Snapshot(".log"), w.history));
+        if (text == "readonly") MakeUnwritable(w, {w.Snapshot(".log")});
+        ASSERT_TRUE(text != "held" || (w.lock = CreateFileA(w.Snapshot(".tmp").c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                                            NULL, CREATE_ALWAYS, 0, NULL)) != INVALID_HANDLE_VALUE);
+        return;
     case Legacy: {
         // Recoded where it is UTF-8 still; drive C:'s label (cmake/wine_prefix.cmake) in 1252 must be in it.
         WCHAR wide[65536]; char legacy[65536], *end = legacy;
@@ -851,6 +907,50 @@ static void Walk(World& w, const Step& s)
         EXPECT_TRUE(!s.number || bytes.find("SETUPAPI") != std::string::npos) << "the loads were not seen: " << bytes;
         return;
     case Platform: return ExpectPlatformFigures(w);
+    case History: {
+        // The history's entries, oldest first: `text` their kinds ("..." for
+        // any older ones of the set-up), "kept" the set-up's bytes, "" none;
+        // the newest of today, this offset and this user, listing what the
+        // window last showed.
+        const bool exists = ReadBytes(w.Snapshot(".log"), bytes), folder = (GetFileAttributesA(w.Snapshot(".log").c_str()) & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        EXPECT_TRUE(!(text == "kept" || text.empty()) || (exists && !folder ? bytes : "") == w.history) << bytes.c_str();
+        if (text == "kept" || text.empty()) return;
+        ASSERT_EQ(bytes.compare(0, 3, "\xEF\xBB\xBF"), 0) << "no byte-order mark: " << bytes.c_str();
+        EXPECT_LE(bytes.size(), 65536u);
+        std::string kinds, header;
+        for (size_t at = 3, end; at < bytes.size(); at = end + 4) {
+            ASSERT_NE(end = bytes.find("\r\n\r\n", at), std::string::npos) << "an entry without its empty line: " << bytes.substr(at);
+            w.entry = bytes.substr(at, end + 2 - at), header = w.entry.substr(0, w.entry.find("\r\n"));
+            kinds += (kinds.empty() ? "" : " ") + header.substr(header.rfind(' ') + 1);
+            EXPECT_TRUE(std::regex_match(header, std::regex("\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d [+-]\\d\\d:\\d\\d  .+  (first|changed)"))) << header;
+            EXPECT_EQ(Replace(w.entry, "\r\n", ""). find('\n'), std::string::npos) << "a line feed without its carriage return";
+        }
+        EXPECT_TRUE(kinds == text || (text.rfind("... ", 0) == 0 && kinds.size() > text.size() && kinds.compare(kinds.size() - text.size() + 4, std::string::npos, text, 4)
+                    == 0 && bytes.size() + 53 > 65536)) << kinds.substr(kinds.size() > 80 ? kinds.size() - 80 : 0);
+        // The stamp against the platform's clock and zone.
+        FILETIME utc, local;
+        SYSTEMTIME now;
+        GetSystemTimeAsFileTime(&utc), FileTimeToLocalFileTime(&utc, &local), FileTimeToSystemTime(&local, &now);
+        const long long minutes = ((long long)(((ULONGLONG)local.dwHighDateTime << 32) | local.dwLowDateTime) - (long long)(((ULONGLONG)utc.dwHighDateTime << 32) | utc.dwLowDateTime)) / 600000000;
+        char stamp[32];
+        snprintf(stamp, sizeof(stamp), "%04d-%02d-%02d %c%02lld:%02lld", now.wYear, now.wMonth, now.wDay, minutes < 0 ? '-' : '+', llabs(minutes) / 60, llabs(minutes) % 60);
+        EXPECT_EQ(header.substr(0, 10) + header.substr(19, 7) + header.substr(26, 2 + kUserName.size() + 2), std::string(stamp) + "  " + kUserName + "  ");
+        EXPECT_EQ(w.entry.substr(w.entry.find("\r\n") + 2), EntryLines(w.rows, text.substr(text.rfind(' ') + 1) == "first"));
+        return;
+    }
+    case Event: {
+        // The newest entry's event as Wine logs it: type and id `text`, then its one string (its lines, when the
+        // history was not written).
+        ASSERT_TRUE(!errorsPath.empty() && ReadBytes(errorsPath, bytes)) << "run with --errors=<the programs' standard error>";
+        const size_t call = bytes.rfind("fixme:advapi:ReportEventW ("), logged = bytes.find("eventlog:ReportEventW L\"", call);
+        ASSERT_TRUE(call != std::string::npos && call >= w.errorsAt && logged != std::string::npos) << "no event since the last start";
+        EXPECT_NE(bytes.substr(call, bytes.find('\n', call) - call).find(text), std::string::npos) << bytes.substr(call, 120);
+        const std::string string = bytes.substr(logged + 24, bytes.find('\n', logged) - logged - 25), expected = WineEscaped(w.entry.empty() ? EntryLines(w.rows, false) : w.entry);
+        EXPECT_TRUE(string + "\\r\\n" == expected || (w.entry.empty() && string.size() > expected.size() && string.compare(string.size() - expected.size() + 4, std::string::npos,
+                    expected, 0, expected.size() - 4) == 0) || (string.size() > 200 && string.rfind("\"...") == string.size() - 4 && expected.compare(0, string.size() - 4, string, 0, string.size() - 4) == 0))
+            << string << "\n" << expected;
+        return;
+    }
     case Box:
         // Exactly this text, these buttons and this owner; answered `number`.
         window = WaitFor(w, kCaption, true);
@@ -961,18 +1061,27 @@ static const char kInAFile[] = "{temp}\\file.txt\\sub";
 
 static const Scenario kScenarios[] = {
     {"FirstStartShowsEverythingChangedThenEndsSilently",
-     {{Start}, {Shows}, {Platform}, {DataFolder, "", 1}, {Snapshot, "none"}, {Close}, {Exits},
-      {Snapshot, "rows"}, {Saved}, {Start, "", 1}, {Silent, "", 1}, {Exits}, {Snapshot, "kept"}}},
+     {{Start}, {Shows}, {Platform}, {DataFolder, "", 1}, {Snapshot, "none"}, {Close}, {Exits}, {Snapshot, "rows"},
+      {History, "first"}, {Event, "0x0004,0x0000,0x00000002,"}, {Saved}, {Start, "", 1}, {Silent, "", 1}, {Exits}, {Snapshot, "kept"},
+      {History, "first"}}},
     // Saved although the snapshot is held for a second past the close.
     {"ForeignProcessorIsMarkedAndListedMissing", {{Saved, "long cpu"}, {Start}, {Shows}, {Close, "", 1000}, {Exits}, {Snapshot, "rows"}}},
-    {"ReorderedLinesChangeNoRowButShowTheWindow", {{Saved, "order"}, {Start}, {Shows}, {Close}, {Exits}, {Snapshot, "rows"}}},
+    {"ReorderedLinesChangeNoRowButShowTheWindow", {{Saved, "order"}, {Start}, {Shows}, {Close}, {Exits}, {Snapshot, "rows"}, {History}}},
     {"OtherAdapterAndDriveAreMarkedAndKeptAtEveryRefresh",
-     {{Saved, "devices"}, {Start}, {Shows}, {Tick}, {Close}, {Exits}}},
-    {"EndOfSessionSavesBeforeAnswering", {{Start}, {Shows}, {EndSession}, {Exits}, {Snapshot, "rows"}}},
+     {{Saved, "devices"}, {Start}, {Shows}, {Tick}, {Close}, {Exits}, {History, "changed"}, {Event, "0x0002,0x0000,0x00000001,"}}},
+    {"EndOfSessionSavesBeforeAnsweringAndRecordsOnce", {{Start}, {Shows}, {EndSession}, {Exits}, {Snapshot, "rows"}, {History, "first"}}},
     {"SecondCopyEndsAtOnceEnterClosesEscDoesNot",
      {{Start}, {Shows}, {SecondCopy}, {Command, kCaption, IDCANCEL}, {Opens, kCaption}, {Command, kCaption, IDOK}, {Exits}}},
     {"StaleTemporaryFileIsIgnoredAndReplaced",
-     {{Saved, "cpu"}, {Damaged, "stale"}, {Start}, {Shows}, {Close}, {Exits}, {Snapshot, "rows"}}},
+     {{Saved, "cpu"}, {Damaged, "stale"}, {OldHistory, "", 1236}, {Start}, {Shows}, {Close}, {Exits}, {Snapshot, "rows"}, {History, "... changed"}}},
+    // A history that cannot be written never stops a save.
+    {"HistoryInTheWayIsLeftAndTheSnapshotSaved",
+     {{Saved, "cpu"}, {BadLog, "folder"}, {Start}, {Shows}, {Close}, {Exits}, {Snapshot, "rows"}, {History, "kept"},
+      {Event, "0x0002,0x0000,0x00000001,"}, {Saved, "cpu"}, {BadLog, "garbage"}, {Start}, {Shows}, {Close}, {Exits}, {Snapshot, "rows"},
+      {History, "kept"}, {Saved, "cpu"}, {BadLog, "held"}, {Start}, {Shows}, {Close}, {Exits}, {Snapshot, "rows"}, {History, "kept"}, {Unlock},
+      // A snapshot held past the save's retries is not saved, and nothing is recorded.
+      {Saved, "cpu"}, {BadLog, "valid"}, {Start}, {Shows}, {Close, "", 4000}, {Exits}, {Snapshot, "kept"}, {History, "kept"},
+      {Saved, "cpu"}, {BadLog, "readonly"}, {Start}, {Shows}, {Close}, {Exits}, {Snapshot, "rows"}, {History, "kept"}}},
     // Damaged, misplaced, read-only and locked snapshots: shown, never lost.
     {"GarbageSnapshot", {{Damaged, "garbage"}, {Start}, {Shows}, {Close}, {Exits}, {Snapshot, "rows"}}},
     {"LineFeedsOnlyReadAsTheSameLines", {{Saved}, {Damaged, "lf"}, {Start, "", 1}, {Silent, "", 1}, {Exits}, {Snapshot, "kept"}}},
@@ -980,7 +1089,7 @@ static const Scenario kScenarios[] = {
     {"HundredThousandLines", {{Damaged, "lines"}, {Start}, {Shows}, {Close}, {Exits}, {Snapshot, "rows"}}},
     {"FolderInPlaceOfTheSnapshot", {{Damaged, "folder"}, {Start}, {Shows}, {Close}, {Exits}, {Snapshot, "folder"}}},
     {"ReadOnlySnapshotCountsAsNoneAndIsKept",
-     {{Saved}, {ReadOnly, "", 1}, {Start}, {Shows}, {Close}, {Exits}, {Snapshot, "kept"}}},
+     {{Saved}, {ReadOnly, "", 1}, {Start}, {Shows}, {Close}, {Exits}, {Snapshot, "kept"}, {History}}},
     // A snapshot of the earlier build, in code page 1252: silent, and its missing line shown whole.
     {"EarlierBuildsCodePage1252LinesStillMatch",
      {{Start}, {Shows}, {Close}, {Exits}, {Legacy}, {Start, "", 1}, {Silent, "", 1}, {Exits},
@@ -1077,7 +1186,7 @@ TEST_P(EndToEnd, Runs)
     if (Exists(w.root)) SetImmutable(w.root, false, "-R "), DeleteTree(w.root);  // left by an earlier run that was ended
     for (const std::string& folder : {w.root, w.work, w.appData, w.temp})
         ASSERT_TRUE(CreateDirectoryA(folder.c_str(), NULL)) << folder;
-    w.environment = {"TEMP={temp}", "TMP={temp}", "TALLYVIEW_E2E_RECORD={temp}\\"};
+    w.environment = {"TEMP={temp}", "TMP={temp}", "TALLYVIEW_E2E_RECORD={temp}\\", "WINEDEBUG=-all,fixme+advapi,warn+eventlog,trace+eventlog"};
     for (const char* planted : {"\\Explorer.exe", "\\Explorer.com"}) ASSERT_TRUE(CopyFileA(driverPath, (w.work + planted).c_str(), FALSE)) << planted;
     // The program runs from the scenario's folder too.
     ASSERT_TRUE(CopyFileA(programPath.c_str(), (w.program = w.root + "\\tallyview.exe").c_str(), FALSE));
@@ -1117,6 +1226,7 @@ int main(int argc, char** argv)
     for (int i = 1; i < argc; ++i)
         if (strncmp(argv[i], "--program=", 10) == 0) programPath = Replace(argv[i] + 10, "/", "\\");
         else if (strncmp(argv[i], "--dpi=", 6) == 0) requestedDpi = atoi(argv[i] + 6);
+        else if (strncmp(argv[i], "--errors=", 9) == 0) errorsPath = "Z:" + Replace(argv[i] + 9, "/", "\\");
     // ctest passes a Unix path; Wine sees the Unix root as drive Z:.
     if (programPath[0] == '\\') programPath = "Z:" + programPath;
     const int result = RUN_ALL_TESTS();
