@@ -1063,7 +1063,7 @@ static const Scenario kScenarios[] = {
     {"FirstStartShowsEverythingChangedThenEndsSilently",
      {{Start}, {Shows}, {Platform}, {DataFolder, "", 1}, {Snapshot, "none"}, {Close}, {Exits}, {Snapshot, "rows"},
       {History, "first"}, {Event, "0x0004,0x0000,0x00000002,"}, {Saved}, {Start, "", 1}, {Silent, "", 1}, {Exits}, {Snapshot, "kept"},
-      {History, "first"}}},
+      {History, "first"}, {Saved, "cpu"}, {Start}, {Shows}, {Close}, {Exits}, {History, "first changed"}}},
     // Saved although the snapshot is held for a second past the close.
     {"ForeignProcessorIsMarkedAndListedMissing", {{Saved, "long cpu"}, {Start}, {Shows}, {Close, "", 1000}, {Exits}, {Snapshot, "rows"}}},
     {"ReorderedLinesChangeNoRowButShowTheWindow", {{Saved, "order"}, {Start}, {Shows}, {Close}, {Exits}, {Snapshot, "rows"}, {History}}},
