@@ -23,7 +23,7 @@ bool ConfigurationToShow()
 HWND CreateInformationWindow()
 {
     InitCommonControls();
-    StartCom();
+    StartCom(appState.comInitialized);
     return CreateDialogParamA(appState.instanceHandle, MAKEINTRESOURCEA(IDD_INFORMATION), NULL,
                               InformationWindowProc, 0);
 }

@@ -1,6 +1,5 @@
 #include "common/place_window_win.h"
 
-#include "app/app_state_win.h"
 #include "common/place_window.h"
 
 static PixelRect ToPixelRect(const RECT& rect)
@@ -25,14 +24,14 @@ static void ApplyPlacement(HWND window, const PixelRect& rect, int showCommand)
     ShowWindow(window, showCommand);
 }
 
-void PlaceWindow(HWND window, const char* name, bool centre, int x, int y, bool move,
-                 int showCommand)
+void PlaceWindow(HWND window, const char* caption, HICON icon, const char* name, bool centre,
+                 int x, int y, bool move, int showCommand)
 {
     char text[2048];
-    ComposeDialogCaption(appState.caption, name, text, sizeof(text));
+    ComposeDialogCaption(caption, name, text, sizeof(text));
     SetWindowTextA(window, text);
-    SendMessageA(window, WM_SETICON, ICON_SMALL, (LPARAM)appState.windowIcon);
-    SendMessageA(window, WM_SETICON, ICON_BIG, (LPARAM)appState.windowIcon);
+    SendMessageA(window, WM_SETICON, ICON_SMALL, (LPARAM)icon);
+    SendMessageA(window, WM_SETICON, ICON_BIG, (LPARAM)icon);
 
     if (centre) {
         RECT own;

@@ -2,12 +2,10 @@
 
 #include <objbase.h>
 
-#include "app/app_state_win.h"
-
-void StartCom()
+void StartCom(uint8_t& comInitialized)
 {
-    if (appState.comInitialized)
+    if (comInitialized)
         return;
     CoInitialize(NULL);
-    appState.comInitialized = 1;
+    comInitialized = 1;
 }

@@ -37,7 +37,8 @@ static const LinkBox kLinkBoxes[kLinkLocationCount] = {
 
 static void OnLinksInit(HWND dialog)
 {
-    PlaceWindow(dialog, "Links", true, 0, 0, false, SW_SHOWNORMAL);
+    PlaceWindow(dialog, appState.caption, appState.windowIcon, "Links", true, 0, 0, false,
+                SW_SHOWNORMAL);
     SetDlgItemTextA(dialog, IDC_LINKS_VERSION, appState.caption);
     ReadShellFolderLocations();
     strncpy(activeLinkFileName, appState.linkFileName, kActiveLinkFileNameSize - 1);

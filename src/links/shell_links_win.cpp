@@ -36,7 +36,7 @@ static bool CreateShellLink(ShellLinkObject& object)
     object.file = NULL;
     // COM starts with the first shortcut, which the first-run offer may
     // reach before the window exists.
-    StartCom();
+    StartCom(appState.comInitialized);
     if (FAILED(CoCreateInstance(CLSID_ShellLink, NULL, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
                                 (void**)&object.link))) {
         object.link = NULL;

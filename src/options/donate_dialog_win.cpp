@@ -36,7 +36,8 @@ static void ReleaseDonateBitmap(HWND dialog)
 
 static void OnDonateInit(HWND dialog)
 {
-    PlaceWindow(dialog, "Donate", true, 0, 0, false, SW_SHOWNORMAL);
+    PlaceWindow(dialog, appState.caption, appState.windowIcon, "Donate", true, 0, 0, false,
+                SW_SHOWNORMAL);
     HBITMAP picture = (HBITMAP)LoadImageA(appState.instanceHandle, MAKEINTRESOURCEA(IDB_DONATE),
                                           IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR);
     SetDlgItemTextA(dialog, IDC_DONATE_ADDRESS, kDonationAddress);

@@ -40,7 +40,8 @@ static void OnOptionsInit(HWND dialog)
 {
     // Centred first, then moved far beyond the screen: the clamp leaves it
     // in the lower right corner of the work area.
-    PlaceWindow(dialog, "Options", true, 20000, 20000, true, SW_SHOWNORMAL);
+    PlaceWindow(dialog, appState.caption, appState.windowIcon, "Options", true, 20000, 20000,
+                true, SW_SHOWNORMAL);
     SetDlgItemTextA(dialog, IDC_OPTIONS_ADDRESS, kProductPageAddress);
     SendDlgItemMessageA(dialog, IDC_OPTIONS_ADDRESS, EM_SETSEL, 0,
                         (LPARAM)strlen(kProductPageAddress));
