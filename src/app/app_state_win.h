@@ -55,6 +55,7 @@ struct AppState {
     PixelRect renderedWorkArea;  // the work area of the last render
     DpiChangeGuard dpiChange;
     ItemList<char> recordOnFile;  // the record text this run saved last, with its NUL
+    struct IAccPropServices* accessibility;  // names the bar for screen readers while the window lives
 };
 
 extern AppState appState;

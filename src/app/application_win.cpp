@@ -39,11 +39,16 @@ void RunMessageLoop()
 {
     bool quitTaken = false;
     MSG message;
+    // Ctrl+C copies; freed with the program.
+    HACCEL accelerators = LoadAcceleratorsA(appState.instanceHandle, MAKEINTRESOURCEA(IDA_INFORMATION));
     while (!quitTaken) {
         WaitMessage();
         // Drain the queue; no dialog keyboard handling in the main window.
         while (PeekMessageA(&message, NULL, 0, 0, PM_NOREMOVE)) {
             GetMessageA(&message, NULL, 0, 0);
+            if (accelerators != NULL &&
+                TranslateAcceleratorA(appState.mainWindow, accelerators, &message))
+                continue;
             TranslateMessage(&message);
             DispatchMessageA(&message);
             if (message.message == WM_QUIT)

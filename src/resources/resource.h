@@ -63,6 +63,10 @@
 #define IDC_OPTIONS_ORIGIN 1029
 
 /* Options menu, menu 114 */
+// The information window's Copy: a command of its window menu (the system
+// uses the low four bits of such ids) and of its accelerator Ctrl+C.
+#define IDM_COPY 0x0100
+#define IDA_INFORMATION 120
 #define IDM_EXIT 40001
 #define IDM_EXPLORE_DATA 40002
 #define IDM_EXPLORE_FOLDER 40003

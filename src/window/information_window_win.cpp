@@ -1,6 +1,8 @@
 #include "window/information_window_win.h"
 
 #include <commctrl.h>
+#include <initguid.h>
+#include <oleacc.h>
 
 #include "app/app_state_win.h"
 #include "app/application_win.h"
@@ -54,6 +56,34 @@ static void OptOutOfDialogScaling(HWND window)
     }
 }
 
+// The bar under the list draws no text, so a screen reader would announce
+// only "button": it is named "Options" through the accessibility property
+// service (COM loads it when the window first shows). Where the service is
+// missing or refuses, the bar works as before.
+static void NameOptionsBar(HWND window)
+{
+    IAccPropServices* services = NULL;
+    if (FAILED(CoCreateInstance(CLSID_AccPropServices, NULL, CLSCTX_INPROC_SERVER,
+                                IID_IAccPropServices, (void**)&services)))
+        return;
+    if (SUCCEEDED(services->SetHwndPropStr(GetDlgItem(window, IDC_OPTIONS_BUTTON), (DWORD)OBJID_CLIENT,
+                                           CHILDID_SELF, PROPID_ACC_NAME, L"Options")))
+        appState.accessibility = services;
+    else
+        services->Release();
+}
+
+static void OnInformationDestroy(HWND window)
+{
+    if (appState.accessibility == NULL)
+        return;
+    MSAAPROPID name = PROPID_ACC_NAME;
+    appState.accessibility->ClearHwndProps(GetDlgItem(window, IDC_OPTIONS_BUTTON), (DWORD)OBJID_CLIENT,
+                                           CHILDID_SELF, &name, 1);
+    appState.accessibility->Release();
+    appState.accessibility = NULL;
+}
+
 static void OnInformationInit(HWND window)
 {
     ShowWindow(window, SW_HIDE);
@@ -64,6 +94,11 @@ static void OnInformationInit(HWND window)
     SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
     InsertReportColumns(list);
     OptOutOfDialogScaling(window);
+    // Copy, in the window menu under the caption (and Ctrl+C).
+    HMENU windowMenu = GetSystemMenu(window, FALSE);
+    AppendMenuA(windowMenu, MF_SEPARATOR, 0, NULL);
+    AppendMenuA(windowMenu, MF_STRING, IDM_COPY, "Copy");
+    NameOptionsBar(window);
 
     SetTimer(window, kRefreshTimerId, kRefreshPeriodMs, NULL);
 
@@ -146,7 +181,18 @@ INT_PTR CALLBACK InformationWindowProc(HWND window, UINT message, WPARAM wParam,
         case IDOK:
             OnInformationClose(window);
             break;
+        case IDM_COPY:
+            CopyReport(window);
+            break;
         }
+        break;
+    case WM_SYSCOMMAND:
+        // The system keeps the low four bits for itself.
+        if ((wParam & 0xFFF0) == IDM_COPY)
+            CopyReport(window);
+        break;
+    case WM_DESTROY:
+        OnInformationDestroy(window);
         break;
     case WM_CLOSE:
         OnInformationClose(window);

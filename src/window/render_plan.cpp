@@ -184,6 +184,19 @@ void FreeRenderPlan(RenderPlan& plan)
     FreeItems(plan.rows);
 }
 
+bool ComposeCopyText(const RenderPlan& plan, ItemList<char>& text)
+{
+    text.count = 0;
+    bool composed = true;
+    for (size_t i = 0; i < plan.rows.count && composed; ++i) {
+        const PlannedRow& row = plan.rows.items[i];
+        composed = AppendItems(text, row.label.text, row.label.length) && AppendItem(text, '\t') &&
+                   AppendItems(text, row.value.text, row.value.length) &&
+                   AppendItems(text, "\r\n", 2);
+    }
+    return composed && AppendItem(text, '\0');
+}
+
 void ComputeWindowLayout(const RenderMeasures& measures, int32_t rowCounter,
                          int32_t missingCount, const PixelRect& workArea, WindowLayout& layout)
 {

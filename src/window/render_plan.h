@@ -49,6 +49,11 @@ bool PlanReportRows(const SnapshotReport& report, const StoredSnapshot& stored, 
 
 void FreeRenderPlan(RenderPlan& plan);
 
+// What the window's Copy command puts on the clipboard: each planned row as
+// its label, a tab and its value, as shown, each ended by CR LF, then a NUL.
+// False without memory for it.
+bool ComposeCopyText(const RenderPlan& plan, ItemList<char>& text);
+
 // Text widths measured with the report font, and the window's metrics, in
 // pixels.
 struct RenderMeasures {

@@ -257,6 +257,37 @@ static bool ShowRenderFailure()
     return false;
 }
 
+void CopyReport(HWND window)
+{
+    StoredSnapshot stored = {appState.storedText, appState.storedLineCount,
+                             appState.storedLineMatched};
+    RenderPlan plan = RenderPlan();
+    ItemList<char> text = ItemList<char>();
+    if (PlanReportRows(appState.report, stored, appState.dozidodUder != 0, plan) &&
+        ComposeCopyText(plan, text)) {
+        // As Unicode text, from the ANSI code page the rows are in, so that
+        // every script survives the paste.
+        int units = MultiByteToWideChar(CP_ACP, 0, text.items, -1, NULL, 0);
+        HGLOBAL memory = units > 0 ? GlobalAlloc(GMEM_MOVEABLE, (SIZE_T)units * sizeof(WCHAR)) : NULL;
+        WCHAR* target = memory != NULL ? (WCHAR*)GlobalLock(memory) : NULL;
+        if (target != NULL) {
+            MultiByteToWideChar(CP_ACP, 0, text.items, -1, target, units);
+            GlobalUnlock(memory);
+        }
+        // Held by another program: nothing happens.
+        if (target != NULL && OpenClipboard(window)) {
+            EmptyClipboard();
+            if (SetClipboardData(CF_UNICODETEXT, memory) != NULL)
+                memory = NULL;  // the clipboard's now
+            CloseClipboard();
+        }
+        if (memory != NULL)
+            GlobalFree(memory);
+    }
+    FreeRenderPlan(plan);
+    FreeItems(text);
+}
+
 bool RenderReport(HWND window, bool firstRender, bool toCorner)
 {
     uint32_t now = (uint32_t)time(NULL);

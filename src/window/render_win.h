@@ -9,6 +9,10 @@
 // `toCorner`. False when the due sweep failed (the error box was shown).
 bool RenderReport(HWND window, bool firstRender, bool toCorner);
 
+// Puts every row the window shows on the clipboard as Unicode text: label,
+// tab, value, CR LF (ComposeCopyText).
+void CopyReport(HWND window);
+
 // Makes the list's font, the row icons, their image list and the window
 // icon again at the window's DPI, after a change of scale. A window icon that
 // an open dialog still shows is kept until none does.

@@ -350,7 +350,7 @@ static const std::string kUserName = "Łukasz.Żółć";  // the user, as the te
 enum Op {
     Saved, Damaged, ReadOnly, Locked, AppData, LongAppData, Temp, Marker, LinkFolders, Tamper, Remove, Legacy, Unwritable, NoPageViewer, OldHistory, BadLog,
     Start, SecondCopy, Click, Command, Close, Tick, Rescale, EndSession, Unlock,
-    Shows, Silent, Platform, Box, Opens, Control, Gone, Exits, File, Snapshot, Boxes, Opened, History, Event,
+    Shows, Silent, Platform, Box, Opens, Control, Gone, Exits, File, Snapshot, Boxes, Opened, History, Event, Copy,
     Links, DataFolder, Explored, Pictures
 };
 
@@ -907,6 +907,29 @@ static void Walk(World& w, const Step& s)
         EXPECT_TRUE(!s.number || bytes.find("SETUPAPI") != std::string::npos) << "the loads were not seen: " << bytes;
         return;
     case Platform: return ExpectPlatformFigures(w);
+    case Copy: {
+        // The window's Copy from its window menu (0), or Tab, Enter and Escape,
+        // which must do nothing, then Ctrl+C (1): the clipboard holds every row
+        // shown, label, tab, value, CR LF.
+        std::string expected;
+        for (const Row& row : w.rows) expected += row.label + "\t" + row.value + "\r\n";
+        OpenClipboard(NULL) && EmptyClipboard() && CloseClipboard();
+        if (s.number == 0) SendMessageTimeoutA(w.window, WM_SYSCOMMAND, 0x0100, 0, SMTO_NORMAL, kWaitMs, &answer);
+        INPUT keys[10] = {};
+        const WORD typed[10] = {VK_TAB, VK_TAB, VK_RETURN, VK_RETURN, VK_ESCAPE, VK_ESCAPE, VK_CONTROL, 'C', 'C', VK_CONTROL};
+        for (int i = 0; i < 10; ++i) keys[i].type = INPUT_KEYBOARD, keys[i].ki.wVk = typed[i], keys[i].ki.dwFlags = i == 7 || i % 2 == 0 ? 0 : KEYEVENTF_KEYUP;
+        if (s.number == 1) SetForegroundWindow(w.window), Sleep(200), SendInput(10, keys, sizeof(INPUT));
+        for (ULONGLONG end = GetTickCount64() + kWaitMs; GetTickCount64() < end && bytes.empty(); Sleep(50)) {
+            HANDLE data = OpenClipboard(NULL) ? GetClipboardData(CF_UNICODETEXT) : NULL;
+            const WCHAR* text = data ? (const WCHAR*)GlobalLock(data) : NULL;
+            bytes.resize(text ? WideCharToMultiByte(CP_UTF8, 0, text, -1, NULL, 0, NULL, NULL) : 0);
+            if (text) WideCharToMultiByte(CP_UTF8, 0, text, -1, &bytes[0], (int)bytes.size(), NULL, NULL), GlobalUnlock(data), bytes.pop_back();
+            CloseClipboard();
+        }
+        EXPECT_EQ(bytes, expected);
+        EXPECT_TRUE(IsWindowVisible(w.window) && FindProcessWindow(w.process.dwProcessId, kOptions, false) == NULL) << "a key did something";
+        return;
+    }
     case History: {
         // The history's entries, oldest first: `text` their kinds ("..." for
         // any older ones of the set-up), "kept" the set-up's bytes, "" none;
@@ -1068,7 +1091,7 @@ static const Scenario kScenarios[] = {
     {"ForeignProcessorIsMarkedAndListedMissing", {{Saved, "long cpu"}, {Start}, {Shows}, {Close, "", 1000}, {Exits}, {Snapshot, "rows"}}},
     {"ReorderedLinesChangeNoRowButShowTheWindow", {{Saved, "order"}, {Start}, {Shows}, {Close}, {Exits}, {Snapshot, "rows"}, {History}}},
     {"OtherAdapterAndDriveAreMarkedAndKeptAtEveryRefresh",
-     {{Saved, "devices"}, {Start}, {Shows}, {Tick}, {Close}, {Exits}, {History, "changed"}, {Event, "0x0002,0x0000,0x00000001,"}}},
+     {{Saved, "devices"}, {Start}, {Shows}, {Copy}, {Copy, "", 1}, {Tick}, {Close}, {Exits}, {History, "changed"}, {Event, "0x0002,0x0000,0x00000001,"}}},
     {"EndOfSessionSavesBeforeAnsweringAndRecordsOnce", {{Start}, {Shows}, {EndSession}, {Exits}, {Snapshot, "rows"}, {History, "first"}}},
     {"SecondCopyEndsAtOnceEnterClosesEscDoesNot",
      {{Start}, {Shows}, {SecondCopy}, {Command, kCaption, IDCANCEL}, {Opens, kCaption}, {Command, kCaption, IDOK}, {Exits}}},
